@@ -1,0 +1,27 @@
+#include "platform/core/time.h"
+
+#include <thread>
+
+namespace plat {
+namespace {
+thread_local WaitServer tWaitServer;
+}
+
+std::uint64_t TickMs() {
+  using namespace std::chrono;
+  return static_cast<std::uint64_t>(
+      duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void SleepMs(unsigned ms) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  if (tWaitServer) {
+    tWaitServer(deadline);
+  } else {
+    std::this_thread::sleep_until(deadline);
+  }
+}
+
+void SetThreadWaitServer(WaitServer server) { tWaitServer = std::move(server); }
+
+}  // namespace plat

@@ -1,0 +1,21 @@
+#pragma once
+// Monotonic milliseconds and sleeping (stands in for GetTickCount and Sleep).
+#include <chrono>
+#include <cstdint>
+#include <functional>
+
+namespace plat {
+
+// Milliseconds since an arbitrary fixed point; never goes backwards.
+std::uint64_t TickMs();
+
+// Sleeps for ms. On a thread that has a wait server (the window thread), the
+// server runs instead until the time is up, so work other threads are blocked
+// on (a synchronous send to a window) is still done while this thread polls.
+void SleepMs(unsigned ms);
+
+using WaitServer = std::function<void(std::chrono::steady_clock::time_point deadline)>;
+// Installs (or, with an empty function, removes) the calling thread's server.
+void SetThreadWaitServer(WaitServer server);
+
+}  // namespace plat

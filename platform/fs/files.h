@@ -1,0 +1,47 @@
+#pragma once
+// Files and folders addressed by Windows-style wide paths (stands in for
+// CreateDirectoryW, RemoveDirectoryW, FindFirstFileW, _wfopen_s, _wremove,
+// GetDiskFreeSpaceExW). Paths are translated by ToNativePath (drive_table.h);
+// a path whose drive letter maps to nothing fails every call quietly.
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace plat {
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens with C modes ("rb", "wb", ...); null on failure.
+File OpenFile(std::wstring_view path, const char* mode);
+bool RemoveFile(std::wstring_view path);
+bool CreateFolder(std::wstring_view path);
+// Removes an empty folder.
+bool RemoveFolder(std::wstring_view path);
+
+enum class EntryKind { kNone, kFile, kFolder, kLink };
+// What lies at path; a symbolic link is reported as a link, never followed.
+EntryKind KindOfPath(std::wstring_view path);
+
+struct FolderEntry {
+  std::wstring name;
+  EntryKind kind = EntryKind::kNone;
+};
+// The entries of a folder other than "." and "..", sorted by name; pattern is
+// a Windows wildcard ("*.*", "*.dat", ...) matched case-insensitively.
+std::vector<FolderEntry> ListFolder(std::wstring_view folder, std::wstring_view pattern = L"*");
+
+struct DiskSpace {
+  std::uint64_t totalBytes = 0;
+  std::uint64_t freeBytes = 0;  // available to this user
+};
+// Sizes of the file system holding path, capped as its drive says.
+std::optional<DiskSpace> QueryDiskSpace(std::wstring_view path);
+
+}  // namespace plat
