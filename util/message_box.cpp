@@ -12,7 +12,7 @@ void SetMessageBoxHook(MessageBoxHook hook) {
   gHook = std::move(hook);
 }
 
-int AfxMessageBox(const std::wstring& text, unsigned type) {
+int ShowMessageBox(const std::wstring& text, unsigned type) {
   MessageBoxHook hook;
   {
     std::lock_guard lock(gHookMutex);

@@ -27,4 +27,4 @@ using MessageBoxHook = std::function<int(const std::wstring& text, unsigned type
 
 void SetMessageBoxHook(MessageBoxHook hook);
 // Shows text through the hook on the calling thread and returns its result.
-int AfxMessageBox(const std::wstring& text, unsigned type = MB_OK);
+int ShowMessageBox(const std::wstring& text, unsigned type = MB_OK);
