@@ -1,0 +1,33 @@
+#pragma once
+// A umockdev testbed of USB devices. Works only in a process started through
+// umockdev-wrapper (or umockdev-run); active() says whether it is.
+#include <string>
+
+struct _UMockdevTestbed;
+
+namespace testsupport {
+
+class UsbTestbed {
+ public:
+  UsbTestbed();
+  ~UsbTestbed();
+  UsbTestbed(const UsbTestbed&) = delete;
+  UsbTestbed& operator=(const UsbTestbed&) = delete;
+
+  static bool active();
+
+  // A usb_device at bus path name ("1-1.2") with the ids as sysfs spells
+  // them ("054c"); no serial attribute when serial is null. Returns its syspath.
+  std::string AddDevice(const std::string& name, const char* vendor, const char* product,
+                        const char* serial = nullptr);
+  // A device of another devtype (an interface of a device, "1-1:1.0").
+  std::string AddOther(const std::string& name, const char* devtype, const char* vendor,
+                       const char* product);
+  void Remove(const std::string& syspath);
+  void Clear();
+
+ private:
+  _UMockdevTestbed* bed_;
+};
+
+}  // namespace testsupport
