@@ -39,7 +39,8 @@ std::vector<FolderEntry> ListFolder(std::wstring_view folder, std::wstring_view 
 
 struct DiskSpace {
   std::uint64_t totalBytes = 0;
-  std::uint64_t freeBytes = 0;  // available to this user
+  std::uint64_t freeBytes = 0;       // available to this user
+  std::uint64_t totalFreeBytes = 0;  // free on the file system, reserved blocks included
 };
 // Sizes of the file system holding path, capped as its drive says.
 std::optional<DiskSpace> QueryDiskSpace(std::wstring_view path);
