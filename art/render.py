@@ -1,0 +1,40 @@
+"""Renders every picture and language table of the program from the sources
+in art/ into dat/ and res/. Usage: render.py [output root] (default: the
+repository root)."""
+import os
+import sys
+
+import faces
+import skin
+from artlib import key_mask
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def _save(picture, path):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    if path.endswith(".bmp"):
+        picture.convert("RGB").save(path, "BMP")
+    else:
+        picture.save(path, "PNG", optimize=True)
+    print("wrote", os.path.relpath(path))
+
+
+def main():
+    root = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(HERE)
+    dat, res = os.path.join(root, "dat"), os.path.join(root, "res")
+
+    window = skin.dialog_skin()
+    box = skin.message_box_background()
+    _save(window, os.path.join(dat, "Dialog Graphic.bmp"))
+    _save(box, os.path.join(res, "230.bmp"))
+    for face_id, picture in sorted(faces.render_all(window, box).items()):
+        if key_mask(picture).getbbox() is not None:
+            sys.exit(f"face {face_id} shows the key colour")
+        _save(picture, os.path.join(res, f"{face_id}.bmp"))
+    _save(skin.icon(48), os.path.join(res, "990.png"))
+    _save(skin.icon_on_key(32), os.path.join(res, "990.bmp"))
+
+
+if __name__ == "__main__":
+    main()
