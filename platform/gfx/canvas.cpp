@@ -1,0 +1,113 @@
+#include "platform/gfx/canvas.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace plat {
+namespace {
+
+// The source part and its destination, both cut to what can be drawn.
+struct Span {
+  Rect to;
+  Point from;
+};
+
+std::optional<Span> Place(Point dest, const Bitmap& source, Rect part, const Rect& area) {
+  const Rect inside = part.Intersect({0, 0, source.width(), source.height()});
+  if (inside.IsEmpty()) return std::nullopt;
+  dest.x += inside.left - part.left;
+  dest.y += inside.top - part.top;
+  const Rect to = Rect::FromSize(dest.x, dest.y, inside.Width(), inside.Height()).Intersect(area);
+  if (to.IsEmpty()) return std::nullopt;
+  return Span{to, {inside.left + to.left - dest.x, inside.top + to.top - dest.y}};
+}
+
+}  // namespace
+
+Rect Canvas::DrawArea() const {
+  const Rect whole{0, 0, target_.width(), target_.height()};
+  return clip_ ? whole.Intersect(*clip_) : whole;
+}
+
+void Canvas::FillRect(const Rect& rect, ColorRef colour) {
+  const Rect to = rect.Intersect(DrawArea());
+  const Pixel pixel = ToPixel(colour);
+  for (int y = to.top; y < to.bottom; ++y) std::fill_n(target_.Row(y) + to.left, to.Width(), pixel);
+}
+
+void Canvas::Copy(Point dest, const Bitmap& source) {
+  Copy(dest, source, {0, 0, source.width(), source.height()});
+}
+
+void Canvas::Copy(Point dest, const Bitmap& source, const Rect& part) {
+  const auto span = Place(dest, source, part, DrawArea());
+  if (!span) return;
+  const auto bytes = static_cast<std::size_t>(span->to.Width()) * sizeof(Pixel);
+  for (int y = 0; y < span->to.Height(); ++y) {
+    std::memmove(target_.Row(span->to.top + y) + span->to.left,
+                 source.Row(span->from.y + y) + span->from.x, bytes);
+  }
+}
+
+void Canvas::CopyTransparent(Point dest, const Bitmap& source, ColorRef key) {
+  CopyTransparent(dest, source, {0, 0, source.width(), source.height()}, key);
+}
+
+void Canvas::CopyTransparent(Point dest, const Bitmap& source, const Rect& part, ColorRef key) {
+  const auto span = Place(dest, source, part, DrawArea());
+  if (!span) return;
+  const Pixel skip = ToPixel(key);
+  for (int y = 0; y < span->to.Height(); ++y) {
+    const Pixel* from = source.Row(span->from.y + y) + span->from.x;
+    Pixel* to = target_.Row(span->to.top + y) + span->to.left;
+    for (int x = 0; x < span->to.Width(); ++x) {
+      if ((from[x] & 0xFFFFFF) != skip) to[x] = from[x];
+    }
+  }
+}
+
+Canvas::Background Canvas::SetBackgroundMode(Background mode) {
+  return std::exchange(background_, mode);
+}
+
+ColorRef Canvas::SetBackgroundColour(ColorRef colour) {
+  return std::exchange(backgroundColour_, colour);
+}
+
+ColorRef Canvas::SetTextColour(ColorRef colour) {
+  return std::exchange(textColour_, colour);
+}
+
+const Font* Canvas::SelectFont(const Font* font) {
+  return std::exchange(font_, font);
+}
+
+void Canvas::TextOut(Point at, std::wstring_view text) {
+  if (background_ == Background::kOpaque) {
+    const Size extent = TextExtent(text);
+    FillRect(Rect::FromSize(at.x, at.y, extent.width, extent.height), backgroundColour_);
+  }
+  font().Draw(target_, DrawArea(), at, text, ToPixel(textColour_));
+}
+
+Size Canvas::TextExtent(std::wstring_view text) const {
+  return {font().TextWidth(text), font().height()};
+}
+
+Size Canvas::TabbedTextExtent(std::wstring_view text) const {
+  const Font& f = font();
+  const int stop = 8 * f.averageCharWidth();
+  int width = 0;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t tab = std::min(text.find(L'\t', start), text.size());
+    width += f.TextWidth(text.substr(start, tab - start));
+    if (tab == text.size()) break;
+    width = stop > 0 ? (width / stop + 1) * stop : width;
+    start = tab + 1;
+  }
+  return {width, f.height()};
+}
+
+}  // namespace plat

@@ -1,0 +1,113 @@
+#include "platform/gfx/font.h"
+
+#include <algorithm>
+
+#include "platform/gfx/bitmap.h"
+#include "platform/gfx/glyph_cache.h"
+
+namespace plat {
+namespace {
+
+std::string ToUtf8(std::wstring_view text) {
+  std::string out;
+  for (wchar_t w : text) {
+    const auto c = static_cast<char32_t>(w);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x110000) {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::uint32_t Blend(std::uint32_t under, std::uint32_t over, std::uint32_t alpha) {
+  return (over * alpha + under * (255 - alpha) + 127) / 255;
+}
+
+}  // namespace
+
+const FontSpec& StockFontSpec() {
+  static const FontSpec spec{L"MS Sans Serif", 13, 0, 400};
+  return spec;
+}
+
+const Font& StockFont() {
+  static const Font font(StockFontSpec());
+  return font;
+}
+
+Font::Font(const FontSpec& spec) : spec_(spec) {
+  const int height = spec.height == 0 ? StockFontSpec().height : spec.height;
+  const bool bold = spec.weight >= 600;
+  glyphs_ = std::make_unique<GlyphCache>(MatchFaces(ToUtf8(spec.face), bold), height,
+                                         std::max(0, spec.width), bold);
+}
+
+Font::~Font() = default;
+Font::Font(Font&&) noexcept = default;
+Font& Font::operator=(Font&&) noexcept = default;
+
+int Font::ascent() const {
+  return glyphs_->ascent();
+}
+int Font::height() const {
+  return glyphs_->height();
+}
+int Font::averageCharWidth() const {
+  return glyphs_->averageCharWidth();
+}
+
+int Font::TextWidth(std::wstring_view text) const {
+  auto lock = glyphs_->lock();
+  int width = 0;
+  for (wchar_t c : text) width += glyphs_->Get(static_cast<char32_t>(c)).advance;
+  return width;
+}
+
+void Font::Draw(Bitmap& target, const Rect& clip, Point origin, std::wstring_view text,
+                Pixel colour) const {
+  const Rect area = clip.Intersect({0, 0, target.width(), target.height()});
+  if (area.IsEmpty()) return;
+  const std::uint32_t red = (colour >> 16) & 0xFF, green = (colour >> 8) & 0xFF,
+                      blue = colour & 0xFF;
+  auto lock = glyphs_->lock();
+  const int baseline = origin.y + glyphs_->ascent();
+  int pen = origin.x;
+  for (wchar_t c : text) {
+    if (pen >= area.right) break;
+    const Glyph& glyph = glyphs_->Get(static_cast<char32_t>(c));
+    const int left = pen + glyph.left;
+    const int top = baseline - glyph.top;
+    const Rect box = Rect::FromSize(left, top, glyph.width, glyph.height).Intersect(area);
+    for (int y = box.top; y < box.bottom; ++y) {
+      const std::uint8_t* cover =
+          glyph.coverage.data() + static_cast<std::size_t>(y - top) * glyph.width;
+      Pixel* row = target.Row(y);
+      for (int x = box.left; x < box.right; ++x) {
+        const std::uint32_t a = cover[x - left];
+        if (a == 0) continue;
+        if (a == 255) {
+          row[x] = colour & 0xFFFFFF;
+          continue;
+        }
+        const Pixel under = row[x];
+        row[x] = (Blend((under >> 16) & 0xFF, red, a) << 16) |
+                 (Blend((under >> 8) & 0xFF, green, a) << 8) | Blend(under & 0xFF, blue, a);
+      }
+    }
+    pen += glyph.advance;
+  }
+}
+
+}  // namespace plat

@@ -1,0 +1,109 @@
+#include "platform/gfx/font.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/gfx/bitmap.h"
+#include "platform/gfx/font_matcher.h"
+
+namespace {
+
+constexpr plat::Pixel kWhite = 0xFFFFFF;
+
+plat::Bitmap Render(const plat::Font& font, std::wstring_view text) {
+  plat::Bitmap b(std::max(1, font.TextWidth(text)) + 8, font.height() + 8, kWhite);
+  font.Draw(b, {0, 0, b.width(), b.height()}, {4, 4}, text, 0);
+  return b;
+}
+
+int Inked(const plat::Bitmap& b) {
+  int n = 0;
+  for (int y = 0; y < b.height(); ++y)
+    for (int x = 0; x < b.width(); ++x) n += b.At(x, y) != kWhite;
+  return n;
+}
+
+bool SamePixels(const plat::Bitmap& a, const plat::Bitmap& b) {
+  if (a.width() != b.width() || a.height() != b.height()) return false;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x)
+      if (a.At(x, y) != b.At(x, y)) return false;
+  return true;
+}
+
+TEST(FontMatcher, WindowsFacesBecomeInstalledSansFaces) {
+  for (const char* face : {"Verdana", "Arial", "MS Sans Serif", "No Such Face At All"}) {
+    const auto faces = plat::MatchFaces(face, false);
+    ASSERT_FALSE(faces.empty()) << face;
+    const std::string& file = faces.front().path;
+    EXPECT_EQ(file.find("Serif"), std::string::npos) << face << " -> " << file;
+    EXPECT_EQ(file.find("Mono"), std::string::npos) << face << " -> " << file;
+    EXPECT_TRUE(faces.front().Covers(U'A')) << face;
+  }
+  const auto bold = plat::MatchFaces("Verdana", true);
+  ASSERT_FALSE(bold.empty());
+  EXPECT_TRUE(bold.front().bold);
+}
+
+TEST(Font, PositiveHeightIsTheCellHeight) {
+  for (int height : {10, 12, 13, 16, 18, 40}) {
+    plat::Font font({L"Verdana", height, 0, 400});
+    EXPECT_EQ(font.height(), height);
+    EXPECT_GT(font.ascent(), height / 2);
+    EXPECT_LT(font.ascent(), height);
+  }
+  // A negative height is the em height, so the cell is taller.
+  plat::Font em({L"Verdana", -20, 0, 400});
+  EXPECT_GT(em.height(), 20);
+  // Height 0 takes the stock font's height.
+  EXPECT_EQ(plat::Font({L"Verdana", 0, 0, 400}).height(), plat::StockFontSpec().height);
+}
+
+TEST(Font, WeightFromSixHundredIsBold) {
+  const std::wstring text = L"Swaymo wizard";
+  const plat::Font regular({L"Verdana", 18, 0, 400});
+  const plat::Font almost({L"Verdana", 18, 0, 599});
+  const plat::Font bold({L"Verdana", 18, 0, 600});
+  EXPECT_EQ(almost.TextWidth(text), regular.TextWidth(text));
+  EXPECT_GT(bold.TextWidth(text), regular.TextWidth(text));
+  EXPECT_GT(Inked(Render(bold, L"l")), Inked(Render(regular, L"l")));
+}
+
+TEST(Font, WidthSetsTheAverageCharacterWidth) {
+  const plat::Font narrow({L"Verdana", 16, 4, 400});
+  const plat::Font wide({L"Verdana", 16, 12, 400});
+  EXPECT_EQ(narrow.averageCharWidth(), 4);
+  EXPECT_EQ(wide.averageCharWidth(), 12);
+  EXPECT_LT(narrow.TextWidth(L"abcdef"), wide.TextWidth(L"abcdef"));
+  EXPECT_EQ(narrow.height(), wide.height());
+}
+
+TEST(Font, ChineseAndJapaneseComeFromAFallbackFace) {
+  const plat::Font font({L"Verdana", 16, 0, 400});
+  const plat::Bitmap missing = Render(font, L"\U0010FFFD");  // no face has it: the box
+  for (const wchar_t* text : {L"中文", L"日本語", L"ひらがな"}) {
+    const plat::Bitmap picture = Render(font, text);
+    EXPECT_GT(Inked(picture), 20) << "text " << text;
+    EXPECT_GT(font.TextWidth(text), 0);
+    // Each character is a real glyph, not the missing-glyph box.
+    for (const wchar_t* c = text; *c; ++c) {
+      const plat::Bitmap one = Render(font, std::wstring_view(c, 1));
+      EXPECT_FALSE(SamePixels(one, missing)) << "character " << static_cast<int>(*c);
+    }
+  }
+  EXPECT_FALSE(SamePixels(Render(font, L"中"), Render(font, L"文")));
+}
+
+TEST(Font, DrawingStaysInsideClipAndBitmap) {
+  const plat::Font font({L"Verdana", 30, 0, 700});
+  plat::Bitmap b(20, 20, kWhite);
+  font.Draw(b, {5, 5, 15, 15}, {-10, -8}, L"WWWWWW", 0);
+  font.Draw(b, {-100, -100, 100, 100}, {15, 15}, L"WWWWWW", 0);  // runs off the bitmap
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 20; ++x) {
+      if (!(x >= 5 && x < 15 && y >= 5 && y < 15) && !(x >= 15 && y >= 15)) {
+        EXPECT_EQ(b.At(x, y), kWhite) << x << "," << y;
+      }
+    }
+}
+
+}  // namespace
