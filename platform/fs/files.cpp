@@ -64,7 +64,11 @@ File OpenFile(std::wstring_view path, const char* mode) {
   const auto native = ToNativePath(path);
   if (!native || mode == nullptr) return nullptr;
   const std::string closeOnExec = std::string(mode) + "e";
-  return File(std::fopen(native->c_str(), closeOnExec.c_str()));
+  File file(std::fopen(native->c_str(), closeOnExec.c_str()));
+  // A folder opens on Linux; under Windows it does not.
+  struct stat info {};
+  if (file && fstat(fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode)) return nullptr;
+  return file;
 }
 
 bool RemoveFile(std::wstring_view path) {

@@ -1,21 +1,12 @@
 #include "platform/gfx/bitmap.h"
 
-#include <FreeImage.h>
+#include <cstdio>
 
-#include <cstring>
-#include <memory>
+#include "platform/fs/files.h"
+#include "platform/gfx/freeimage_ptr.h"
+#include "platform/gfx/picture_decoder.h"
 
 namespace plat {
-namespace {
-
-struct FreeImageDeleter {
-  void operator()(FIBITMAP* b) const { FreeImage_Unload(b); }
-};
-using FreeImagePtr = std::unique_ptr<FIBITMAP, FreeImageDeleter>;
-
-void IgnoreMessage(FREE_IMAGE_FORMAT, const char*) {}
-
-}  // namespace
 
 Bitmap::Bitmap(int width, int height, Pixel fill)
     : width_(width > 0 ? width : 0),
@@ -23,25 +14,10 @@ Bitmap::Bitmap(int width, int height, Pixel fill)
       pixels_(static_cast<std::size_t>(width_) * height_, fill) {}
 
 std::optional<Bitmap> Bitmap::Load(const std::filesystem::path& file) {
-  FreeImage_SetOutputMessage(IgnoreMessage);
-  FREE_IMAGE_FORMAT format = FreeImage_GetFileType(file.c_str(), 0);
-  if (format == FIF_UNKNOWN) format = FreeImage_GetFIFFromFilename(file.c_str());
-  if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format)) return std::nullopt;
-  FreeImagePtr loaded(FreeImage_Load(format, file.c_str(), 0));
-  if (!loaded) return std::nullopt;
-  FreeImagePtr rgb(FreeImage_ConvertTo32Bits(loaded.get()));
-  if (!rgb) return std::nullopt;
-  Bitmap out(static_cast<int>(FreeImage_GetWidth(rgb.get())),
-             static_cast<int>(FreeImage_GetHeight(rgb.get())));
-  for (int y = 0; y < out.height_; ++y) {
-    // FreeImage keeps the bottom row first, in BGRA byte order.
-    const BYTE* src = FreeImage_GetScanLine(rgb.get(), out.height_ - 1 - y);
-    Pixel* dst = out.Row(y);
-    for (int x = 0; x < out.width_; ++x) {
-      const BYTE* px = src + 4 * x;
-      dst[x] = (Pixel{px[FI_RGBA_RED]} << 16) | (Pixel{px[FI_RGBA_GREEN]} << 8) | px[FI_RGBA_BLUE];
-    }
-  }
+  const File stream(std::fopen(file.c_str(), "rb"));
+  if (!stream) return std::nullopt;
+  Bitmap out;
+  if (DecodePicture(stream.get(), out) != DecodeResult::kOk) return std::nullopt;
   return out;
 }
 

@@ -2,34 +2,12 @@
 
 #include <algorithm>
 
+#include "platform/core/wide_text.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/glyph_cache.h"
 
 namespace plat {
 namespace {
-
-std::string ToUtf8(std::wstring_view text) {
-  std::string out;
-  for (wchar_t w : text) {
-    const auto c = static_cast<char32_t>(w);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x110000) {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
 
 std::uint32_t Blend(std::uint32_t under, std::uint32_t over, std::uint32_t alpha) {
   return (over * alpha + under * (255 - alpha) + 127) / 255;
@@ -50,7 +28,7 @@ const Font& StockFont() {
 Font::Font(const FontSpec& spec) : spec_(spec) {
   const int height = spec.height == 0 ? StockFontSpec().height : spec.height;
   const bool bold = spec.weight >= 600;
-  glyphs_ = std::make_unique<GlyphCache>(MatchFaces(ToUtf8(spec.face), bold), height,
+  glyphs_ = std::make_unique<GlyphCache>(MatchFaces(EncodeUtf8(spec.face), bold), height,
                                          std::max(0, spec.width), bold);
 }
 
