@@ -71,6 +71,11 @@ File OpenFile(std::wstring_view path, const char* mode) {
   return file;
 }
 
+bool CanOpenForReading(std::wstring_view path) {
+  const auto native = ToNativePath(path);
+  return native && faccessat(AT_FDCWD, native->c_str(), R_OK, AT_EACCESS) == 0;
+}
+
 bool RemoveFile(std::wstring_view path) {
   const auto native = ToNativePath(path);
   return native && unlink(native->c_str()) == 0;

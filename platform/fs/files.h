@@ -20,6 +20,9 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 
 // Opens with C modes ("rb", "wb", ...); null on failure.
 File OpenFile(std::wstring_view path, const char* mode);
+// Whether path could be opened for reading, found without opening it (an
+// open would wait forever on a FIFO).
+bool CanOpenForReading(std::wstring_view path);
 bool RemoveFile(std::wstring_view path);
 bool CreateFolder(std::wstring_view path);
 // Removes an empty folder.
