@@ -1,5 +1,6 @@
 #include "platform/core/time.h"
 
+#include <algorithm>
 #include <thread>
 
 namespace plat {
@@ -22,6 +23,18 @@ void SleepMs(unsigned ms) {
   }
 }
 
-void SetThreadWaitServer(WaitServer server) { tWaitServer = std::move(server); }
+bool SleepUnlessSet(const std::atomic<bool>& flag, unsigned ms, unsigned stepMs) {
+  const std::uint64_t end = TickMs() + ms;
+  while (!flag.load()) {
+    const std::uint64_t now = TickMs();
+    if (now >= end) return true;
+    SleepMs(static_cast<unsigned>(std::min<std::uint64_t>(end - now, stepMs)));
+  }
+  return false;
+}
+
+void SetThreadWaitServer(WaitServer server) {
+  tWaitServer = std::move(server);
+}
 
 }  // namespace plat

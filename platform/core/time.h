@@ -1,5 +1,6 @@
 #pragma once
 // Monotonic milliseconds and sleeping (stands in for GetTickCount and Sleep).
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -13,6 +14,10 @@ std::uint64_t TickMs();
 // server runs instead until the time is up, so work other threads are blocked
 // on (a synchronous send to a window) is still done while this thread polls.
 void SleepMs(unsigned ms);
+
+// Sleeps for ms in steps of at most stepMs, ending early once flag is set;
+// false when the flag cut the sleep short.
+bool SleepUnlessSet(const std::atomic<bool>& flag, unsigned ms, unsigned stepMs = 50);
 
 using WaitServer = std::function<void(std::chrono::steady_clock::time_point deadline)>;
 // Installs (or, with an empty function, removes) the calling thread's server.

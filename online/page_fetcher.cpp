@@ -1,0 +1,116 @@
+#include "online/page_fetcher.h"
+
+#include <new>
+
+#include "online/spider_thread.h"
+#include "platform/core/time.h"
+#include "util/app_flags.h"
+
+namespace {
+
+bool IsFinal(int status) {
+  return status == 4 || status == 0;
+}
+
+void RecordStatus(FetchRequest& request, int status) {
+  request.m_status.store(status);
+}
+
+}  // namespace
+
+void PostFetchProgress(FetchRequest& request, unsigned message) {
+  if (g_applicationClosing.load() || request.m_owner == nullptr) return;
+  std::unique_ptr<FetchProgress> snapshot(new (std::nothrow) FetchProgress);
+  if (!snapshot) return;
+  snapshot->bytesReceived = request.m_bytesReceived;
+  snapshot->elapsedSeconds = request.m_elapsedSeconds;
+  request.m_owner->PostProgress(message, std::move(snapshot));
+}
+
+bool SplitUrl(std::wstring url, std::wstring& host, std::wstring& object) {
+  host.clear();
+  object.clear();
+  const auto schemeEnd = url.find(L"://");
+  if (schemeEnd == std::wstring::npos || schemeEnd == 0) return false;
+  for (std::size_t i = 0; i < schemeEnd; ++i) {
+    const wchar_t c = url[i];
+    const bool letter = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z');
+    if (!letter && !(i > 0 && ((c >= L'0' && c <= L'9') || c == L'+' || c == L'-' || c == L'.'))) {
+      return false;
+    }
+  }
+  const std::size_t start = schemeEnd + 3;
+  std::size_t end = url.find_first_of(L"/?#", start);
+  if (end == std::wstring::npos) end = url.size();
+  std::wstring authority = url.substr(start, end - start);
+  if (const auto at = authority.rfind(L'@'); at != std::wstring::npos) authority.erase(0, at + 1);
+  if (!authority.empty() && authority.front() == L'[') {
+    const auto close = authority.find(L']');
+    if (close == std::wstring::npos) return false;
+    authority.erase(close + 1);
+  } else if (const auto colon = authority.find(L':'); colon != std::wstring::npos) {
+    authority.erase(colon);
+  }
+  if (authority.empty()) return false;
+  std::wstring rest = url.substr(end);
+  if (const auto hash = rest.find(L'#'); hash != std::wstring::npos) rest.erase(hash);
+  if (rest.empty() || rest.front() != L'/') rest.insert(rest.begin(), L'/');
+  host = std::move(authority);
+  object = std::move(rest);
+  return true;
+}
+
+CPageFetcher::~CPageFetcher() {
+  std::lock_guard lock(m_lock);
+  if (!m_request) return;
+  m_request->m_resultData.Release();
+  // The worker has nothing left to do once its status is final; let it end
+  // before its request goes, so no thread outlives the fetch for long.
+  for (int i = 0; i < 1000 && !m_request->m_worker.HasEnded(); ++i) plat::SleepMs(1);
+  m_request.reset();
+}
+
+int CPageFetcher::Fetch(const std::wstring& url, ProgressWindow* owner, plat::Event* cancel,
+                        unsigned progressMessage) {
+  if (!m_request) {
+    m_request.reset(new (std::nothrow) FetchRequest);
+    if (!m_request) return FETCH_NO_MEMORY;
+  }
+  FetchRequest& request = *m_request;
+  request.m_finished = std::make_shared<plat::Event>(plat::Event::Reset::kManual);
+  request.m_resultData.Release();
+  request.m_errorCode = FETCH_OK;
+  request.m_abort = false;
+  request.m_status = 1;
+  request.m_url = url;
+  request.m_owner = owner;
+  request.m_bytesReceived = 0;
+  request.m_startTick = request.m_lastReportTick = plat::TickMs();
+  request.m_elapsedSeconds = 0;
+  if (owner != nullptr && progressMessage != 0) PostFetchProgress(request, progressMessage);
+
+  std::unique_ptr<CSpiderThread> spider(
+      new (std::nothrow) CSpiderThread(&request, &RecordStatus, progressMessage));
+  if (!spider || !CSpiderThread::Launch(std::move(spider))) {
+    m_request.reset();
+    return FETCH_NO_THREAD;
+  }
+
+  // Polls the status as the caller always has (100 ms, then every 200 ms),
+  // but the worker's end wakes the wait at once.
+  std::shared_ptr<plat::Event> finished = request.m_finished;
+  finished->Wait(100);
+  while (!IsFinal(request.m_status.load())) {
+    if (cancel != nullptr && cancel->Wait(0)) request.m_abort = true;
+    finished->Wait(request.m_abort ? 20 : 200);
+  }
+  return request.m_errorCode;
+}
+
+const std::byte* CPageFetcher::ResultData() const {
+  return m_request ? m_request->m_resultData.data() : nullptr;
+}
+
+std::uint64_t CPageFetcher::ResultSize() const {
+  return m_request ? m_request->m_bytesReceived : 0;
+}

@@ -1,0 +1,48 @@
+#pragma once
+// The worker of one page fetch: it owns the HTTP session and request of the
+// transfer, fills the FetchRequest and reports its status. It deletes itself
+// when its thread ends; after the final status it no longer touches the
+// request.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "online/page_fetcher.h"
+#include "platform/net/http.h"
+
+class CSpiderThread {
+ public:
+  using StatusRecorder = void (*)(FetchRequest& request, int status);
+
+  CSpiderThread(FetchRequest* request, StatusRecorder recorder, unsigned progressMessage);
+  ~CSpiderThread();
+  CSpiderThread(const CSpiderThread&) = delete;
+  CSpiderThread& operator=(const CSpiderThread&) = delete;
+
+  // Starts the worker thread, which then owns the object. False when no
+  // thread could be started; the object is deleted then too.
+  static bool Launch(std::unique_ptr<CSpiderThread> spider);
+
+ private:
+  void Run();
+  void Report(int status);
+  bool CreateSession();
+  void CloseAll();
+  int OpenRequest(const std::wstring& host, const std::wstring& object);
+  int SendRequest(const std::wstring& host, const std::wstring& object);
+  int Reconnect(const std::wstring& host, const std::wstring& object);
+  bool GetTransfer(const std::wstring& host, const std::wstring& object);
+  bool Aborted() const { return m_abort.load(); }
+
+  std::atomic<bool>& m_abort;  // the request's abort flag
+  unsigned m_progressMessage;
+  StatusRecorder m_recordStatus;
+  FetchRequest* m_request;
+  std::uint64_t m_reportInterval = 500;
+  std::unique_ptr<plat::HttpSession> m_session;
+  bool m_connected = false;
+  std::unique_ptr<plat::HttpRequest> m_file;
+  std::wstring m_hostName;  // host of the current connection
+  std::shared_ptr<plat::Event> m_finished;
+};

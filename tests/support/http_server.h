@@ -1,0 +1,122 @@
+#pragma once
+// A small scriptable HTTP/1.1 server on 127.0.0.1 (a free port) for tests
+// and benchmarks. Each target path gets a scripted reply: status, headers,
+// body, delays, a stall, a dropped connection or a wrong Content-Length.
+// Every connection carries one request and is served on its own thread.
+// Code under test reaches it through SWAYMO_CONNECT_TO (ScopedConnectTo), so
+// it still asks for its own host on port 80.
+#include <condition_variable>
+#include <cstdint>
+#include <limits>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace testsupport {
+
+struct HttpReply {
+  static constexpr std::uint64_t kNever = std::numeric_limits<std::uint64_t>::max();
+
+  int status = 200;
+  std::vector<std::pair<std::string, std::string>> headers;
+  std::string body;
+  // When not 0, the body is this many bytes of a fixed pattern (PatternByte)
+  // made up while sending, so a big body costs no memory.
+  std::uint64_t patternBytes = 0;
+  // Content-Length sent instead of the true one; nullopt sends the true one.
+  std::optional<std::uint64_t> contentLength;
+  unsigned headerDelayMs = 0;  // before the status line
+  // After this many body bytes, wait stallMs (or until the server stops).
+  std::uint64_t stallAfter = kNever;
+  unsigned stallMs = 0;
+  // After this many body bytes, reset the connection.
+  std::uint64_t dropAfter = kNever;
+  // A slow line: after every paceBytes of the body, wait paceMs.
+  std::uint64_t paceBytes = 0;
+  unsigned paceMs = 0;
+
+  static HttpReply Ok(std::string body) {
+    HttpReply r;
+    r.body = std::move(body);
+    return r;
+  }
+  static HttpReply Status(int status, std::string body = {}) {
+    HttpReply r;
+    r.status = status;
+    r.body = std::move(body);
+    return r;
+  }
+  std::uint64_t BodySize() const { return patternBytes != 0 ? patternBytes : body.size(); }
+};
+
+// The byte at offset of a pattern body.
+inline char PatternByte(std::uint64_t offset) {
+  return static_cast<char>('a' + offset % 23);
+}
+
+struct HttpRequestSeen {
+  std::string target;  // as in the request line: "/x?y"
+  std::string host;    // the Host header
+  std::string userAgent;
+  std::string raw;  // the whole request head
+};
+
+class HttpServer {
+ public:
+  HttpServer();
+  ~HttpServer();
+  HttpServer(const HttpServer&) = delete;
+  HttpServer& operator=(const HttpServer&) = delete;
+
+  unsigned port() const { return port_; }
+  // The reply to every request for target (until replaced). Unknown targets get 404.
+  void Serve(const std::string& target, HttpReply reply);
+  // A reply used once, before the Serve one; several queue up in order.
+  void ServeOnce(const std::string& target, HttpReply reply);
+
+  std::vector<HttpRequestSeen> Requests() const;
+  std::size_t CountRequests(const std::string& target) const;
+  // Wakes every stalled reply at once.
+  void EndStalls();
+
+  // A SWAYMO_CONNECT_TO list sending any host's port 80 here.
+  std::string ConnectToAnyHost() const;
+
+ private:
+  void AcceptLoop();
+  void Handle(int fd);
+  bool Wait(unsigned ms);  // false when the stalls were ended
+
+  int listenFd_ = -1;
+  unsigned port_ = 0;
+  mutable std::mutex mutex_;
+  std::condition_variable wake_;
+  bool stopping_ = false;
+  bool stallsEnded_ = false;
+  std::vector<std::pair<std::string, HttpReply>> once_;
+  std::vector<std::pair<std::string, HttpReply>> replies_;
+  std::vector<HttpRequestSeen> seen_;
+  std::vector<std::thread> workers_;
+  std::thread acceptor_;
+};
+
+// Points SWAYMO_CONNECT_TO at a server (any host, port 80) and turns proxies
+// off for the life of the object; the previous values come back afterwards.
+// Create it while no other thread of the test reads the environment.
+class ScopedConnectTo {
+ public:
+  explicit ScopedConnectTo(const HttpServer& server) : ScopedConnectTo(server.ConnectToAnyHost()) {}
+  explicit ScopedConnectTo(const std::string& list);
+  ~ScopedConnectTo();
+  ScopedConnectTo(const ScopedConnectTo&) = delete;
+  ScopedConnectTo& operator=(const ScopedConnectTo&) = delete;
+
+ private:
+  std::optional<std::string> oldConnectTo_;
+  std::optional<std::string> oldNoProxy_;
+};
+
+}  // namespace testsupport
