@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/core/time.h"
+#include "platform/core/wide_text.h"
 
 namespace plat {
 namespace {
@@ -53,37 +54,11 @@ int ToHttpError(CURLcode code) {
   }
 }
 
-void AppendUtf8(std::string& out, std::uint32_t c) {
-  if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-std::string ToUtf8(std::wstring_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (wchar_t c : text) AppendUtf8(out, static_cast<std::uint32_t>(c));
-  return out;
-}
-
 // Escapes what may not stand in a request line as it is.
 std::string EscapeObject(std::wstring_view object) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
-  for (unsigned char b : ToUtf8(object)) {
+  for (unsigned char b : EncodeUtf8(object)) {
     if (b <= 0x20 || b >= 0x7F) {
       out += '%';
       out += kHex[b >> 4];
@@ -116,7 +91,7 @@ curl_slist* ConnectToList() {
 }  // namespace
 
 HttpSession::HttpSession(std::wstring_view agent)
-    : agent_(ToUtf8(agent)), receiveTimeoutMs_(gDefaultReceiveTimeoutMs.load()) {}
+    : agent_(EncodeUtf8(agent)), receiveTimeoutMs_(gDefaultReceiveTimeoutMs.load()) {}
 
 void HttpSession::SetDefaultReceiveTimeoutMs(unsigned ms) {
   gDefaultReceiveTimeoutMs = ms;
@@ -272,7 +247,7 @@ int HttpRequest::Open(std::wstring_view host, unsigned port, std::wstring_view o
   if (d.multi == nullptr) return http_error::kInternal;
   std::string path = EscapeObject(object);
   if (path.empty() || path.front() != '/') path.insert(path.begin(), '/');
-  d.url = "http://" + ToUtf8(host) + ":" + std::to_string(port) + path;
+  d.url = "http://" + EncodeUtf8(host) + ":" + std::to_string(port) + path;
   curl_slist_free_all(d.headers);
   d.headers = nullptr;
   for (const char* header : {"Cache-Control: no-cache", "Pragma: no-cache"}) {
