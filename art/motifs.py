@@ -40,7 +40,7 @@ def psp(layer, box, screen=None):
     paint(layer, body, vgradient(layer.size, [(0, lighter(GRAPHITE, 0.18)), (0.5, GRAPHITE),
                                               (1, GRAPHITE_DARK)], y0, y1))
     gloss = mask(layer.size, lambda d: d.rounded((x0 + 4, y0 + 2, x1 - 4, y0 + h * 0.42), r * 0.8))
-    paint(layer, scale_mask(gloss, 0.10), (255, 255, 255))
+    paint(layer, scale_mask(both(gloss, body), 0.10), (255, 255, 255))
     edge = mask(layer.size, lambda d: d.rounded(box, r))
     inner = mask(layer.size, lambda d: d.rounded((x0 + 1, y0 + 1, x1 - 1, y1 - 1), r - 1))
     paint(layer, scale_mask(minus(edge, inner), 0.8), (100, 96, 112))
@@ -132,6 +132,23 @@ def magnifier(layer, centre, radius):
     ring = mask(layer.size, lambda d: d.arc((cx - radius, cy - radius, cx + radius, cy + radius),
                                             0, 360, radius * 0.2))
     paint(layer, ring, hgradient(layer.size, [(0, lighter(STEEL, 0.3)), (1, darker(STEEL, 0.35))]))
+
+
+def usb_symbol(layer, centre, height, colour):
+    """The USB trident: a stem with an arrow, a round and a square branch."""
+    cx, cy = centre
+    top, bottom = cy - height / 2, cy + height / 2
+    unit = height / 10
+    shapes = mask(layer.size, lambda d: (
+        d.line([(cx, top + unit * 2), (cx, bottom - unit * 1.2)], unit * 0.9),
+        d.polygon([(cx, top), (cx - unit * 1.3, top + unit * 2.2), (cx + unit * 1.3, top + unit * 2.2)]),
+        d.circle((cx, bottom - unit * 1.1), unit * 1.2),
+        d.line([(cx, cy + unit * 2), (cx - unit * 3, cy), (cx - unit * 3, cy - unit * 1.5)], unit * 0.9),
+        d.circle((cx - unit * 3, cy - unit * 2), unit * 1.0),
+        d.line([(cx, cy + unit * 3), (cx + unit * 3, cy + unit * 1), (cx + unit * 3, cy - unit * 0.5)],
+               unit * 0.9),
+        d.rect((cx + unit * 2.1, cy - unit * 2.3, cx + unit * 3.9, cy - unit * 0.5))))
+    paint(layer, shapes, colour)
 
 
 def check_badge(layer, centre, radius):
