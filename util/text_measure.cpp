@@ -6,14 +6,14 @@ int MeasureTextWidth(unsigned windowStyle, plat::Canvas& dc, std::wstring_view t
   return dc.TextExtent(text).width;
 }
 
+std::size_t FittingLength(unsigned windowStyle, plat::Canvas& dc, std::wstring_view text,
+                          int maximum) {
+  return dc.FittingLength(text, maximum, (windowStyle & kWindowStyleExpandTabs) != 0);
+}
+
 int FitTextToWidth(unsigned windowStyle, plat::Canvas& dc, std::wstring_view text, int maximum,
                    std::wstring& out) {
   if (maximum < 0) return 0;
-  int width = MeasureTextWidth(windowStyle, dc, text);
-  while (width > maximum) {
-    text.remove_suffix(1);
-    width = MeasureTextWidth(windowStyle, dc, text);
-  }
-  out.assign(text);
-  return width;
+  out.assign(text.substr(0, FittingLength(windowStyle, dc, text, maximum)));
+  return MeasureTextWidth(windowStyle, dc, out);
 }

@@ -96,18 +96,15 @@ Size Canvas::TextExtent(std::wstring_view text) const {
 }
 
 Size Canvas::TabbedTextExtent(std::wstring_view text) const {
-  const Font& f = font();
-  const int stop = 8 * f.averageCharWidth();
-  int width = 0;
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    const std::size_t tab = std::min(text.find(L'\t', start), text.size());
-    width += f.TextWidth(text.substr(start, tab - start));
-    if (tab == text.size()) break;
-    width = stop > 0 ? (width / stop + 1) * stop : width;
-    start = tab + 1;
-  }
-  return {width, f.height()};
+  return {font().TextWidth(text, TabStop()), font().height()};
+}
+
+std::size_t Canvas::FittingLength(std::wstring_view text, int maximum, bool expandTabs) const {
+  return font().FittingLength(text, maximum, expandTabs ? TabStop() : 0);
+}
+
+int Canvas::TabStop() const {
+  return 8 * font().averageCharWidth();
 }
 
 }  // namespace plat

@@ -40,6 +40,7 @@ class Canvas {
 
   // Null selects the stock font. Returns the font selected before.
   const Font* SelectFont(const Font* font);
+  const Font* selectedFont() const { return font_; }
   const Font& font() const { return font_ ? *font_ : StockFont(); }
 
   // Draws one line with the top-left of its cell at at; no tabs, no wrapping.
@@ -47,9 +48,13 @@ class Canvas {
   Size TextExtent(std::wstring_view text) const;
   // As TextExtent, with tabs stopping every eight average character widths.
   Size TabbedTextExtent(std::wstring_view text) const;
+  // How many leading characters of text fit in maximum pixels, measured as
+  // TabbedTextExtent (expandTabs) or TextExtent measures them.
+  std::size_t FittingLength(std::wstring_view text, int maximum, bool expandTabs) const;
 
  private:
   Rect DrawArea() const;
+  int TabStop() const;
 
   Bitmap& target_;
   std::optional<Rect> clip_;

@@ -46,11 +46,28 @@ int Font::averageCharWidth() const {
   return glyphs_->averageCharWidth();
 }
 
-int Font::TextWidth(std::wstring_view text) const {
+int Font::TextWidth(std::wstring_view text, int tabStop) const {
+  return Advance(text, tabStop, std::nullopt).width;
+}
+
+std::size_t Font::FittingLength(std::wstring_view text, int maximum, int tabStop) const {
+  return Advance(text, tabStop, maximum).length;
+}
+
+Font::PenStop Font::Advance(std::wstring_view text, int tabStop, std::optional<int> limit) const {
   auto lock = glyphs_->lock();
-  int width = 0;
-  for (wchar_t c : text) width += glyphs_->Get(static_cast<char32_t>(c)).advance;
-  return width;
+  PenStop at;
+  for (; at.length < text.size(); ++at.length) {
+    const wchar_t c = text[at.length];
+    int next = at.width;
+    if (c == L'\t' && tabStop > 0)
+      next = (at.width / tabStop + 1) * tabStop;
+    else
+      next += glyphs_->Get(static_cast<char32_t>(c)).advance;
+    if (limit && next > *limit) break;
+    at.width = next;
+  }
+  return at;
 }
 
 void Font::Draw(Bitmap& target, const Rect& clip, Point origin, std::wstring_view text,

@@ -1,7 +1,9 @@
 #pragma once
 // A text font (stands in for CFont / HFONT): a face name matched by
 // fontconfig, rendered by FreeType with anti-aliasing.
+#include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -37,13 +39,24 @@ class Font {
   int averageCharWidth() const;
 
   // Width of the text, glyph after glyph (control characters take no room).
-  int TextWidth(std::wstring_view text) const;
+  // With tabStop > 0 a tab moves on to the next multiple of tabStop.
+  int TextWidth(std::wstring_view text, int tabStop = 0) const;
+  // How many leading characters of text fit in maximum pixels, measured as
+  // TextWidth measures them.
+  std::size_t FittingLength(std::wstring_view text, int maximum, int tabStop = 0) const;
   // Draws the text with the top of its cell at origin, blended in colour,
   // touching only pixels inside clip.
   void Draw(Bitmap& target, const Rect& clip, Point origin, std::wstring_view text,
             Pixel colour) const;
 
  private:
+  // Where the pen stands after the leading characters that fit within limit.
+  struct PenStop {
+    std::size_t length = 0;
+    int width = 0;
+  };
+  PenStop Advance(std::wstring_view text, int tabStop, std::optional<int> limit) const;
+
   FontSpec spec_;
   std::unique_ptr<GlyphCache> glyphs_;
 };

@@ -105,7 +105,7 @@ Glyph FontFace::Render(char32_t c) const {
   if (FT_Load_Glyph(face, index, FT_LOAD_TARGET_LIGHT | FT_LOAD_NO_BITMAP) != 0) return glyph;
   FT_GlyphSlot slot = face->glyph;
   if (embolden_) FT_GlyphSlot_Embolden(slot);
-  glyph.advance = static_cast<int>((slot->advance.x + 32) >> 6);
+  glyph.advance = std::max(0, static_cast<int>((slot->advance.x + 32) >> 6));
   if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return glyph;
 
   const FT_Bitmap& bitmap = slot->bitmap;

@@ -196,6 +196,23 @@ TEST_F(CanvasText, ExtentsAddUpAndTabsStopEveryEightAverageWidths) {
   EXPECT_EQ(c.TabbedTextExtent(L"a\tb").width, stop + c.TextExtent(L"b").width);
   EXPECT_EQ(c.TabbedTextExtent(L"\t\t").width, 2 * stop);
   EXPECT_EQ(c.TabbedTextExtent(L"\t").height, 20);
+
+  // Fitting counts the leading characters whose extent stays within the limit.
+  struct Fit {
+    std::wstring_view text;
+    int maximum;
+    bool tabs;
+    std::size_t length;
+  };
+  const Fit fits[] = {
+      {L"ab", ab, false, 2},  {L"ab", ab - 1, false, 1}, {L"ab", 0, false, 0},
+      {L"ab", -5, false, 0},  {L"", 10, false, 0},       {L"a\tb", ab, false, 3},
+      {L"a\tb", ab, true, 1}, {L"a\tb", stop, true, 2},  {L"\n\nx", 0, false, 2},
+  };
+  for (const Fit& f : fits) {
+    EXPECT_EQ(c.FittingLength(f.text, f.maximum, f.tabs), f.length)
+        << f.maximum << (f.tabs ? " tabs" : "");
+  }
 }
 
 }  // namespace
