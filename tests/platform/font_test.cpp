@@ -4,6 +4,7 @@
 
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/font_matcher.h"
+#include "tests/support/pixels.h"
 
 namespace {
 
@@ -20,14 +21,6 @@ int Inked(const plat::Bitmap& b) {
   for (int y = 0; y < b.height(); ++y)
     for (int x = 0; x < b.width(); ++x) n += b.At(x, y) != kWhite;
   return n;
-}
-
-bool SamePixels(const plat::Bitmap& a, const plat::Bitmap& b) {
-  if (a.width() != b.width() || a.height() != b.height()) return false;
-  for (int y = 0; y < a.height(); ++y)
-    for (int x = 0; x < a.width(); ++x)
-      if (a.At(x, y) != b.At(x, y)) return false;
-  return true;
 }
 
 TEST(FontMatcher, WindowsFacesBecomeInstalledSansFaces) {
@@ -87,10 +80,10 @@ TEST(Font, ChineseAndJapaneseComeFromAFallbackFace) {
     // Each character is a real glyph, not the missing-glyph box.
     for (const wchar_t* c = text; *c; ++c) {
       const plat::Bitmap one = Render(font, std::wstring_view(c, 1));
-      EXPECT_FALSE(SamePixels(one, missing)) << "character " << static_cast<int>(*c);
+      EXPECT_FALSE(testsupport::SamePixels(one, missing)) << "character " << static_cast<int>(*c);
     }
   }
-  EXPECT_FALSE(SamePixels(Render(font, L"中"), Render(font, L"文")));
+  EXPECT_FALSE(testsupport::SamePixels(Render(font, L"中"), Render(font, L"文")));
 }
 
 TEST(Font, DrawingStaysInsideClipAndBitmap) {

@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "tests/support/pixels.h"
 #include "util/style_tables.h"
 
 namespace {
@@ -65,10 +66,7 @@ class FormattedText : public ::testing::Test {
     return b;
   }
   void ExpectPieces(const std::vector<Piece>& pieces) {
-    const plat::Bitmap want = Reference(pieces);
-    for (int y = 0; y < want.height(); ++y)
-      for (int x = 0; x < want.width(); ++x)
-        ASSERT_EQ(bitmap_.At(x, y), want.At(x, y)) << "first difference at " << x << "," << y;
+    EXPECT_TRUE(testsupport::SamePixels(bitmap_, Reference(pieces)));
   }
 
   plat::Font callerFont_{{L"DejaVu Sans", 30, 0, 400}};

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/pixels.h"
 #include "ui/text_words.h"
 
 namespace {
@@ -56,11 +57,7 @@ class TextLines : public ::testing::Test {
     for (const auto& [at, text] : lines) dc.TextOut(at, text);
     return b;
   }
-  void ExpectSame(const plat::Bitmap& want) {
-    for (int y = 0; y < want.height(); ++y)
-      for (int x = 0; x < want.width(); ++x)
-        ASSERT_EQ(bitmap_.At(x, y), want.At(x, y)) << "first difference at " << x << "," << y;
-  }
+  void ExpectSame(const plat::Bitmap& want) { EXPECT_TRUE(testsupport::SamePixels(bitmap_, want)); }
 
   plat::Font font_{{L"Verdana", 12, 0, 400}};
   plat::Bitmap bitmap_{320, 160, kBlack};
