@@ -111,10 +111,6 @@ def text_mask(size, xy, text, fnt, anchor="la"):
     return m
 
 
-def text_width(text, fnt):
-    return fnt.getlength(text)
-
-
 def hard(m, threshold=128):
     """Cuts a coverage mask to fully in or fully out."""
     return m.point(lambda a: 255 if a >= threshold else 0)

@@ -12,7 +12,7 @@ import math
 
 from artlib import (ACCENT, ACCENT_DARK, BAR, BODY, EDGE_DARK, EDGE_LIGHT, TEXT, both,
                     clear_layer, cut_over, darker, font, lighter, mask, minus, paint,
-                    radial_mask, scale_mask, text_mask, vgradient)
+                    radial_mask, scale_mask, vgradient)
 from flags import FLAG_TABLE, NAMES, flag
 from motifs import check_badge, emblem, laptop, magnifier, psp, text, usb_symbol
 
@@ -92,9 +92,10 @@ def _plug(layer, centre, angle, colour):
     cx, cy = centre
     ca, sa = math.cos(angle), math.sin(angle)
 
-    def rect(l0, l1, w):
-        return [(cx + ca * l0 - sa * w, cy + sa * l0 + ca * w), (cx + ca * l1 - sa * w, cy + sa * l1 + ca * w),
-                (cx + ca * l1 + sa * w, cy + sa * l1 - ca * w), (cx + ca * l0 + sa * w, cy + sa * l0 - ca * w)]
+    def rect(l0, l1, w):  # from l0 to l1 along the angle, 2w across
+        def at(along, across):
+            return (cx + ca * along - sa * across, cy + sa * along + ca * across)
+        return [at(l0, w), at(l1, w), at(l1, -w), at(l0, -w)]
     paint(layer, mask(SIZE, lambda d: d.polygon(rect(-12, 0, 6))), colour)
     paint(layer, mask(SIZE, lambda d: d.polygon(rect(0, 6, 4))), lighter(colour, 0.35))
 

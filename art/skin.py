@@ -2,7 +2,7 @@
 from PIL import Image
 
 from artlib import (ACCENT, ACCENT_DARK, BAND_BOTTOM, BAND_TOP, BAR, BODY, BODY_TOP, EDGE_DARK,
-                    EDGE_LIGHT, KEY, TEXT, both, clear_layer, darker, font, hard, hgradient,
+                    EDGE_LIGHT, TEXT, both, clear_layer, darker, font, hard, hgradient,
                     lighter, mask, minus, paint, radial_mask, scale_mask, shape_on_key,
                     vgradient)
 from motifs import emblem, text
@@ -97,5 +97,3 @@ def icon_on_key(size):
     shape = hard(layer.getchannel("A"))
     return shape_on_key(layer, shape)
 
-
-__all__ = ["dialog_skin", "message_box_background", "icon", "icon_on_key", "W", "H", "KEY"]
