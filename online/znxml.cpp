@@ -1,0 +1,189 @@
+#include "online/znxml.h"
+
+#include <memory>
+#include <new>
+
+#include "online/page_fetcher.h"
+#include "online/znxml_thread.h"
+#include "platform/core/time.h"
+#include "util/text.h"
+
+namespace {
+
+constexpr int kIdlePassesBeforeEnd = 20;
+
+// Lines of the document, each followed by '\n', without the XML declaration.
+// A line break is one '\r' or '\n', together with one more directly after it.
+std::wstring JoinLines(const std::wstring& text) {
+  std::wstring joined;
+  joined.reserve(text.size() + 1);
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = text.find_first_of(L"\r\n", pos);
+    if (end == std::wstring::npos) end = text.size();
+    const std::wstring_view line(text.data() + pos, end - pos);
+    if (line.substr(0, 13) != L"<?xml version") {
+      joined.append(line);
+      joined += L'\n';
+    }
+    pos = end;
+    if (pos < text.size()) ++pos;
+    if (pos < text.size() && (text[pos] == L'\r' || text[pos] == L'\n')) ++pos;
+  }
+  return joined;
+}
+
+}  // namespace
+
+CZNXML::CZNXML() {
+  RegisterToken(L"<result>", TOKEN_ROOT);
+  RegisterToken(L"<RESULT>", TOKEN_ROOT);
+  RegisterToken(L"<folder>", TOKEN_CONTAINER);
+  RegisterToken(L"<save>", TOKEN_CONTAINER);
+  RegisterToken(L"<file>", TOKEN_CONTAINER);
+  RegisterToken(L"//", TOKEN_COMMENT);
+}
+
+CZNXML::~CZNXML() {
+  Stop();
+}
+
+void CZNXML::RegisterToken(const std::wstring& name, int kind) {
+  if (name.empty()) return;
+  std::lock_guard lock(m_tableLock);
+  m_tokens.push_back({name, std::wstring(), kind});
+}
+
+void CZNXML::StartThread() {
+  std::lock_guard lock(m_threadLock);
+  StartThreadLocked();
+}
+
+bool CZNXML::StartThreadLocked() {
+  if (m_thread != nullptr) return true;
+  std::unique_ptr<CThreadZNXML> thread(new (std::nothrow) CThreadZNXML(*this));
+  if (!thread) return false;
+  CThreadZNXML* raw = thread.get();
+  auto end = CThreadZNXML::Launch(std::move(thread));
+  if (!end) return false;
+  m_thread = raw;
+  m_threadEnd = *end;
+  return true;
+}
+
+int CZNXML::RequestFetch(const std::wstring& url) {
+  if (url.size() > kMaxUrlLength) return 0;
+  StartThread();
+  {
+    std::lock_guard lock(m_threadLock);
+    if (m_thread == nullptr) return 0;
+  }
+  if (m_status.load() == SETTINGS_PENDING) {
+    plat::SleepMs(100);
+    for (int i = 0; i < 80 && m_status.load() == SETTINGS_PENDING; ++i) plat::SleepMs(100);
+    if (m_status.load() == SETTINGS_PENDING) return 0;
+  }
+  std::lock_guard lock(m_threadLock);
+  // The thread may have ended its idle time meanwhile: start a fresh one.
+  if (!StartThreadLocked()) return 0;
+  m_url = url;
+  m_status = SETTINGS_PENDING;
+  m_thread->Wake();
+  return 1;
+}
+
+int CZNXML::GetStatus() const {
+  std::lock_guard lock(m_threadLock);
+  return m_thread != nullptr ? m_status.load() : SETTINGS_STOPPED;
+}
+
+int CZNXML::GetValue(const std::wstring& name, std::wstring& value) const {
+  std::lock_guard lock(m_tableLock);
+  for (const TokenPair& token : m_tokens) {
+    if (token.name == name) {
+      value = token.value;
+      TrimRightBlanks(value);
+      return 1;
+    }
+  }
+  value.clear();
+  return 0;
+}
+
+void CZNXML::Stop() {
+  if (m_stopNesting.fetch_add(1) == 0) {
+    plat::Thread::EndWatch end;
+    bool running = false;
+    {
+      std::lock_guard lock(m_threadLock);
+      if (m_thread != nullptr) {
+        m_thread->SignalStop();
+        end = m_threadEnd;
+        running = true;
+      }
+    }
+    for (int i = 0; running && i < 40 && !end.HasEnded(); ++i) plat::SleepMs(100);
+  }
+  m_stopNesting.fetch_sub(1);
+}
+
+void CZNXML::ThreadLoop(plat::Event& stop, plat::Event& wake) {
+  int idle = 0;
+  for (;;) {
+    if (m_status.load() == SETTINGS_PENDING) {
+      FetchAndScan(stop);
+    } else if (!wake.Wait(500) || m_status.load() != SETTINGS_PENDING) {
+      ++idle;  // a pass cut short by a request does not count
+    }
+    std::lock_guard lock(m_threadLock);
+    // A request that came in during the last idle pass is still served.
+    if (stop.IsSet() || (idle > kIdlePassesBeforeEnd && m_status.load() != SETTINGS_PENDING)) {
+      m_thread = nullptr;
+      return;
+    }
+  }
+}
+
+void CZNXML::FetchAndScan(plat::Event& stop) {
+  std::wstring url;
+  {
+    std::lock_guard lock(m_threadLock);
+    url = m_url;
+  }
+  int status = SETTINGS_EXCEPTION;
+  try {
+    status = [&] {
+      auto fetcher = std::make_unique<CPageFetcher>();
+      int code = fetcher->Fetch(url, nullptr, &stop, 0);
+      if (code != FETCH_OK || fetcher->ResultSize() == 0) {
+        fetcher = std::make_unique<CPageFetcher>();
+        code = fetcher->Fetch(url, nullptr, &stop, 0);
+        if (code != FETCH_OK || fetcher->ResultSize() == 0) return SETTINGS_NOT_FETCHED;
+      }
+      if (stop.IsSet()) return SETTINGS_STOPPED;
+      std::optional<std::wstring> text = Utf8ToWide(fetcher->ResultData(), fetcher->ResultSize());
+      if (!text) return SETTINGS_NO_MEMORY;
+      if (const auto nul = text->find(L'\0'); nul != std::wstring::npos) text->resize(nul);
+      fetcher.reset();
+      if (stop.IsSet()) return SETTINGS_STOPPED;
+      std::wstring joined;
+      try {
+        joined = JoinLines(*text);
+      } catch (const std::bad_alloc&) {
+        return SETTINGS_NO_MEMORY;
+      }
+      const int scan = ScanText(joined);
+      return scan == 0    ? SETTINGS_LOADED
+             : scan == -2 ? SETTINGS_ELEMENT_UNENDED
+                          : SETTINGS_BAD_DOCUMENT;
+    }();
+  } catch (...) {
+    status = SETTINGS_EXCEPTION;
+  }
+  m_status = status;
+}
+
+CZNXML& SettingsDocument() {
+  static CZNXML document;
+  return document;
+}
