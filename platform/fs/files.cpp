@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -79,6 +81,45 @@ bool CanOpenForReading(std::wstring_view path) {
 bool RemoveFile(std::wstring_view path) {
   const auto native = ToNativePath(path);
   return native && unlink(native->c_str()) == 0;
+}
+
+bool WriteFileSafely(std::wstring_view path, const void* data, std::size_t size) {
+  const auto native = ToNativePath(path);
+  if (!native || native->filename().empty()) return false;
+  const std::filesystem::path folder = native->parent_path();
+  std::string temp = (folder / ("." + native->filename().string() + ".XXXXXX")).string();
+  const int fd = mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat old {};
+  const mode_t mode = stat(native->c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+  fchmod(fd, mode);
+  const auto* bytes = static_cast<const char*>(data);
+  std::size_t done = 0;
+  bool ok = true;
+  while (ok && done < size) {
+    const ssize_t n = write(fd, bytes + done, size - done);
+    if (n > 0) {
+      done += static_cast<std::size_t>(n);
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else {
+      ok = false;  // a full device gives 0 or ENOSPC
+    }
+  }
+  ok = ok && fsync(fd) == 0;
+  ok = close(fd) == 0 && ok;
+  ok = ok && rename(temp.c_str(), native->c_str()) == 0;
+  if (!ok) {
+    unlink(temp.c_str());
+    return false;
+  }
+  // The rename is durable only once the folder is flushed too.
+  const int folderFd =
+      open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folderFd < 0) return false;
+  ok = fsync(folderFd) == 0 || errno == EINVAL;  // EINVAL: the file system has nothing to flush
+  close(folderFd);
+  return ok;
 }
 
 bool CreateFolder(std::wstring_view path) {

@@ -24,6 +24,11 @@ File OpenFile(std::wstring_view path, const char* mode);
 // open would wait forever on a FIFO).
 bool CanOpenForReading(std::wstring_view path);
 bool RemoveFile(std::wstring_view path);
+// Replaces the file at path with size bytes of data so that it is on the
+// device when this returns true: the data goes to a new file beside it,
+// which is flushed, renamed over path, and its folder flushed. On false the
+// file at path is as it was and nothing new is left behind.
+bool WriteFileSafely(std::wstring_view path, const void* data, std::size_t size);
 bool CreateFolder(std::wstring_view path);
 // Removes an empty folder.
 bool RemoveFolder(std::wstring_view path);

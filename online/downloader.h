@@ -1,0 +1,99 @@
+#pragma once
+// Downloading the application package: the download object that holds the
+// received bytes, the dialog side of a download, and DownloadToFile.
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "online/page_fetcher.h"
+#include "platform/core/event.h"
+#include "platform/core/geometry.h"
+#include "platform/core/page_buffer.h"
+
+namespace plat {
+class Canvas;
+}
+
+// The message that carries a FetchProgress snapshot to the wizard dialog.
+inline constexpr unsigned WM_DOWNLOAD_PROGRESS = 0x8003;
+
+class CDownloader {
+ public:
+  CDownloader() = default;
+  ~CDownloader() { Release(); }
+  CDownloader(const CDownloader&) = delete;
+  CDownloader& operator=(const CDownloader&) = delete;
+
+  // Fetches url into memory and returns the fetch's code. A body that cannot
+  // be kept (no memory, or 4 GiB and more) gives FETCH_NO_MEMORY.
+  int FetchToMemory(const std::wstring& url, plat::Event* cancel, ProgressWindow* owner,
+                    unsigned progressMessage);
+  void SetCancelled() { m_cancelled = 1; }
+  bool IsCancelled() const { return m_cancelled.load() != 0; }
+  void Release();
+
+  const std::byte* Data() const { return m_data.data(); }
+  std::uint32_t Size() const { return m_size; }
+
+ private:
+  plat::PageBuffer m_data;
+  std::uint32_t m_size = 0;
+  std::atomic<int> m_cancelled{0};  // set from the window's thread
+  std::wstring m_url;
+};
+
+// The dialog's download in progress. The worker replaces and clears it; the
+// window's thread marks it cancelled. Only the worker deletes a download, so
+// it may use the one it set without the lock.
+class DownloadSlot {
+ public:
+  // Makes download the current one; the one before is deleted.
+  void Set(std::unique_ptr<CDownloader> download);
+  void Clear() { Set(nullptr); }
+  bool HasDownload() const;
+  // Marks the current download cancelled; false when there is none.
+  bool SetCancelled();
+
+ private:
+  mutable std::mutex m_lock;
+  std::unique_ptr<CDownloader> m_download;
+};
+
+// What a download needs from the wizard dialog: its progress members, the
+// progress rectangle, the Cancel button, repainting, and a canvas on its
+// window for drawing at once.
+class DownloadDialog : public ProgressWindow {
+ public:
+  std::atomic<std::uint32_t> m_expectedBytes{0};
+  std::atomic<float> m_progressPercent{0.0f};
+  int m_progressBytes = 0;  // window's thread only
+  int m_progressSpeed = 0;  // KiB per second; window's thread only
+  DownloadSlot m_download;
+
+  virtual plat::Rect ProgressRect() const = 0;
+  virtual void DisableCancelButton() = 0;
+  virtual void InvalidateAll() = 0;
+  // Runs paint at once on a canvas of the dialog's window (window's thread).
+  virtual void PaintNow(const std::function<void(plat::Canvas&)>& paint) = 0;
+
+ protected:
+  ~DownloadDialog() = default;
+};
+
+// Results of DownloadToFile.
+enum DownloadResult : int {
+  DOWNLOAD_WRITTEN = 0,
+  DOWNLOAD_NOTHING_RECEIVED = 1,
+  DOWNLOAD_NOT_WRITTEN = 2,
+  DOWNLOAD_CANCELLED = 3,
+  DOWNLOAD_NO_MEMORY = 4,
+};
+
+// Downloads url and writes it, whole, to target (a Windows-style path): the
+// file appears only complete and on the device; a failed write leaves the
+// previous file as it was. Progress goes to the dialog. On a worker thread.
+int DownloadToFile(DownloadDialog& dialog, plat::Event* cancel, const std::wstring& url,
+                   const std::wstring& target);

@@ -1,0 +1,258 @@
+#include "online/downloader.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "online/download_progress.h"
+#include "platform/core/time.h"
+#include "platform/core/wide_text.h"
+#include "platform/gfx/bitmap.h"
+#include "platform/gfx/canvas.h"
+#include "tests/support/http_server.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/tmpfs_mount.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::HttpReply;
+using testsupport::HttpServer;
+using testsupport::ScopedConnectTo;
+
+constexpr plat::Pixel kStripe = 0x9A2E9E;  // (154, 46, 158)
+constexpr plat::Pixel kTrough = 0x3E1D37;  // COLORREF 0x371D3E
+
+// A wizard dialog reduced to what a download uses; the window is a bitmap.
+class TestDialog : public DownloadDialog {
+ public:
+  TestDialog() : window(630, 440, 0x123456) {}
+
+  void PostProgress(unsigned message, std::unique_ptr<FetchProgress> snapshot) override {
+    std::lock_guard lock(mutex);
+    messages.push_back(message);
+    snapshots.push_back(*snapshot);
+  }
+  plat::Rect ProgressRect() const override { return {40, 440 - 75, 630 - 40, 440 - 40}; }
+  void DisableCancelButton() override { ++cancelDisabled; }
+  void InvalidateAll() override { ++invalidations; }
+  void PaintNow(const std::function<void(plat::Canvas&)>& paint) override {
+    plat::Canvas dc(window);
+    paint(dc);
+  }
+
+  std::mutex mutex;
+  std::vector<unsigned> messages;
+  std::vector<FetchProgress> snapshots;
+  std::atomic<int> cancelDisabled{0};
+  std::atomic<int> invalidations{0};
+  plat::Bitmap window;
+};
+
+std::wstring Wide(const fs::path& path) {
+  return plat::DecodeUtf8(path.string());
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+std::vector<std::string> Names(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+  return names;
+}
+
+class Download : public testing::Test {
+ protected:
+  HttpServer server_;
+  ScopedConnectTo mapping_{server_};
+  testsupport::TempDir dir_;
+  TestDialog dialog_;
+};
+
+TEST_F(Download, ResultsAndWhatIsLeftOnDisk) {
+  const std::string package(300000, 'P');
+  server_.Serve("/pkg", HttpReply::Ok(package));
+  server_.Serve("/empty", HttpReply::Ok(""));
+  server_.Serve("/missing", HttpReply::Status(404, "error page"));
+  HttpReply broken = HttpReply::Ok(package);
+  broken.dropAfter = 100000;
+  server_.Serve("/broken", broken);
+  fs::create_directory(dir_.path() / "Folder");
+
+  struct Case {
+    const char* what;
+    const wchar_t* url;
+    std::string target;  // below the temporary folder
+    int result;
+    std::vector<std::string> files;  // in the temporary folder afterwards
+  };
+  const Case cases[] = {
+      {"package",
+       L"http://files.example/pkg",
+       "EBOOT.PBP",
+       DOWNLOAD_WRITTEN,
+       {"EBOOT.PBP", "Folder"}},
+      {"empty body",
+       L"http://files.example/empty",
+       "EMPTY.PBP",
+       DOWNLOAD_WRITTEN,
+       {"EBOOT.PBP", "EMPTY.PBP", "Folder"}},
+      {"error page",
+       L"http://files.example/missing",
+       "ERR.PBP",
+       DOWNLOAD_NOTHING_RECEIVED,
+       {"EBOOT.PBP", "EMPTY.PBP", "Folder"}},
+      {"dropped transfer",
+       L"http://files.example/broken",
+       "DROP.PBP",
+       DOWNLOAD_NOTHING_RECEIVED,
+       {"EBOOT.PBP", "EMPTY.PBP", "Folder"}},
+      {"target in a missing folder",
+       L"http://files.example/pkg",
+       "Nowhere/EBOOT.PBP",
+       DOWNLOAD_NOT_WRITTEN,
+       {"EBOOT.PBP", "EMPTY.PBP", "Folder"}},
+      {"target is a folder",
+       L"http://files.example/pkg",
+       "Folder",
+       DOWNLOAD_NOT_WRITTEN,
+       {"EBOOT.PBP", "EMPTY.PBP", "Folder"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::wstring target = Wide(dir_.path()) + L"\\" + Wide(c.target);
+    std::replace(target.begin(), target.end(), L'/', L'\\');
+    const int before = dialog_.cancelDisabled;
+    EXPECT_EQ(DownloadToFile(dialog_, nullptr, c.url, target), c.result);
+    EXPECT_EQ(Names(dir_.path()).size(), c.files.size());
+    for (const auto& name : c.files) EXPECT_TRUE(fs::exists(dir_.path() / name)) << name;
+    EXPECT_EQ(dialog_.cancelDisabled, before + 1);
+    EXPECT_FALSE(dialog_.m_download.HasDownload());
+  }
+  EXPECT_EQ(ReadFile(dir_.path() / "EBOOT.PBP"), package);
+  EXPECT_EQ(fs::file_size(dir_.path() / "EMPTY.PBP"), 0u);
+  EXPECT_TRUE(fs::is_empty(dir_.path() / "Folder"));
+}
+
+TEST_F(Download, CancelMarkOnlyNamesAFailure) {
+  HttpReply slowFailure = HttpReply::Status(404);
+  slowFailure.headerDelayMs = 600;
+  server_.Serve("/fails", slowFailure);
+  HttpReply slowSuccess = HttpReply::Ok("complete");
+  slowSuccess.headerDelayMs = 600;
+  server_.Serve("/works", slowSuccess);
+  const std::wstring target = Wide(dir_.path()) + L"\\EBOOT.PBP";
+
+  for (const auto& [url, result] : {std::pair{L"http://f.example/fails", DOWNLOAD_CANCELLED},
+                                    std::pair{L"http://f.example/works", DOWNLOAD_WRITTEN}}) {
+    std::thread pressCancel([&] {
+      plat::SleepMs(250);
+      EXPECT_TRUE(dialog_.m_download.SetCancelled());
+    });
+    EXPECT_EQ(DownloadToFile(dialog_, nullptr, url, target), result);
+    pressCancel.join();
+  }
+  EXPECT_EQ(ReadFile(dir_.path() / "EBOOT.PBP"), "complete");
+  EXPECT_FALSE(dialog_.m_download.SetCancelled());  // no download any more
+}
+
+TEST_F(Download, CancelEventStopsTheTransferAndLeavesNoFile) {
+  HttpReply stall = HttpReply::Ok(std::string(50000, 'x'));
+  stall.stallAfter = 20000;
+  stall.stallMs = 60000;
+  server_.Serve("/stall", stall);
+  plat::Event kill;
+  std::thread killer([&] {
+    plat::SleepMs(400);
+    kill.Set();
+  });
+  EXPECT_EQ(
+      DownloadToFile(dialog_, &kill, L"http://f.example/stall", Wide(dir_.path()) + L"\\E.PBP"),
+      DOWNLOAD_NOTHING_RECEIVED);
+  killer.join();
+  server_.EndStalls();
+  EXPECT_TRUE(fs::is_empty(dir_.path()));
+  // The first snapshot went to the dialog under the download message.
+  std::lock_guard lock(dialog_.mutex);
+  ASSERT_FALSE(dialog_.messages.empty());
+  EXPECT_EQ(dialog_.messages[0], WM_DOWNLOAD_PROGRESS);
+  EXPECT_EQ(dialog_.snapshots[0].bytesReceived, 0u);
+}
+
+TEST_F(Download, AFullDeviceKeepsThePreviousFile) {
+  testsupport::TmpfsMount stick("size=1m");
+  if (!stick.Mounted()) GTEST_SKIP() << stick.Reason();
+  std::ofstream(stick.path() / "EBOOT.PBP") << "old version";
+  server_.Serve("/big", HttpReply::Ok(std::string(3 << 20, 'N')));
+  EXPECT_EQ(DownloadToFile(dialog_, nullptr, L"http://f.example/big",
+                           Wide(stick.path()) + L"\\EBOOT.PBP"),
+            DOWNLOAD_NOT_WRITTEN);
+  EXPECT_EQ(ReadFile(stick.path() / "EBOOT.PBP"), "old version");
+  EXPECT_EQ(Names(stick.path()), std::vector<std::string>{"EBOOT.PBP"});
+}
+
+TEST(DownloadProgress, SnapshotsBecomePercentAmountAndSpeed) {
+  struct Case {
+    std::uint64_t bytes;
+    std::int64_t seconds;
+    std::uint32_t expected;
+    float percent;
+    int speed;
+    const wchar_t* text;
+  };
+  const Case cases[] = {
+      {1234567, 3, 2500000, 49.38268f, 401, L"1234K of 2500K @ 401K/s"},
+      {0, 0, 2500000, 0.0f, 0, L"0K of 2500K"},
+      {800000, 0, 2500000, 32.0f, 0, L"800K of 2500K"},
+      {3000000, 2, 2500000, 120.0f, 1464, L"3000K of 2500K @ 1464K/s"},
+      {5000, 1, 0, 0.0f, 4, L"5K of 0K @ 4K/s"},
+  };
+  for (const Case& c : cases) {
+    TestDialog dialog;
+    dialog.m_expectedBytes = c.expected;
+    auto snapshot = std::make_unique<FetchProgress>();
+    snapshot->bytesReceived = c.bytes;
+    snapshot->elapsedSeconds = c.seconds;
+    EXPECT_EQ(OnDownloadProgress(dialog, std::move(snapshot)), 0);
+    EXPECT_NEAR(dialog.m_progressPercent.load(), c.percent, 0.001);
+    EXPECT_EQ(dialog.m_progressBytes, static_cast<int>(c.bytes));
+    EXPECT_EQ(dialog.m_progressSpeed, c.speed);
+    EXPECT_EQ(DownloadProgressText(dialog.m_progressBytes, c.expected, dialog.m_progressSpeed),
+              c.text);
+  }
+}
+
+TEST(DownloadProgress, BarIsDrawnOnlyOnceSomethingArrived) {
+  TestDialog dialog;
+  dialog.m_expectedBytes = 2500000;
+  const plat::Rect bar = dialog.ProgressRect();
+  const auto draw = [&](std::uint64_t bytes) {
+    auto snapshot = std::make_unique<FetchProgress>();
+    snapshot->bytesReceived = bytes;
+    snapshot->elapsedSeconds = 1;
+    OnDownloadProgress(dialog, std::move(snapshot));
+  };
+  draw(0);  // nothing drawn
+  EXPECT_EQ(dialog.window.At(bar.left + 1, bar.top + 1), 0x123456u);
+
+  draw(1250000);  // half: stripes on the left, trough on the right
+  EXPECT_EQ(dialog.window.At(bar.left + 1, bar.top + 1), kStripe);
+  EXPECT_EQ(dialog.window.At(bar.right - 2, bar.top + 1), kTrough);
+  EXPECT_EQ(dialog.window.At(bar.left - 1, bar.top + 1), 0x123456u);  // nothing outside
+
+  draw(6000000);  // beyond the expected size: a full bar
+  EXPECT_EQ(dialog.window.At(bar.right - 1, bar.top + 1), kStripe);
+  EXPECT_EQ(dialog.window.At(bar.right, bar.top + 1), 0x123456u);
+}
+
+}  // namespace
