@@ -1,0 +1,40 @@
+#pragma once
+// The connection to the screen and the window thread's message loop (stands
+// in for the Win32 desktop, GetMessage/DispatchMessage and the work area).
+#include <functional>
+#include <string>
+
+#include "platform/core/geometry.h"
+
+namespace plat {
+
+enum class DisplayKind {
+  kX11,       // the real screen, through $DISPLAY
+  kHeadless,  // windows in memory, for tests
+};
+
+// Opens the display on the calling thread, which becomes the window thread:
+// every window belongs to it. False, with the reason in *error, when there is
+// no X display to open. Opening the kind that is already open does nothing.
+bool OpenDisplay(DisplayKind kind, std::string* error = nullptr);
+// Destroys what windows are left and closes the display.
+void CloseDisplay();
+bool IsDisplayOpen();
+bool IsWindowThread();
+
+// The screen area that windows may use (without task bars), in screen pixels.
+Rect WorkArea();
+
+// Brings the first top-level window (front to back) that carries the named
+// property to the front, restoring it first when it is minimised. Windows of
+// other processes count. False when there is none.
+bool RaiseWindowWithProperty(const std::string& name);
+
+// Window thread: handles everything that is waiting, paints, and returns the
+// number of items handled. Returns at once when nothing is waiting.
+int DispatchPending();
+// Window thread: runs the message loop until done() is true (checked at least
+// every 10 ms) or the time is up; returns done().
+bool DispatchUntil(const std::function<bool()>& done, unsigned timeoutMs);
+
+}  // namespace plat
