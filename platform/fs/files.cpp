@@ -87,7 +87,10 @@ bool WriteFileSafely(std::wstring_view path, const void* data, std::size_t size)
   const auto native = ToNativePath(path);
   if (!native || native->filename().empty()) return false;
   const std::filesystem::path folder = native->parent_path();
-  std::string temp = (folder / ("." + native->filename().string() + ".XXXXXX")).string();
+  std::string name = native->filename().string();
+  name.insert(0, 1, '.');
+  name.append(".XXXXXX");
+  std::string temp = (folder / name).string();
   const int fd = mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return false;
   struct stat old {};

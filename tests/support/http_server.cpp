@@ -208,7 +208,10 @@ void HttpServer::Handle(int fd) {
   out += "\r\n";
   bool ok = SendAll(fd, out.data(), out.size());
 
-  std::vector<char> chunk(256 * 1024);
+  // The pattern repeats every 23 bytes: one buffer serves every offset.
+  constexpr std::size_t kChunk = 256 * 1024;
+  std::vector<char> chunk(kChunk + 23);
+  for (std::size_t i = 0; i < chunk.size(); ++i) chunk[i] = PatternByte(i);
   std::uint64_t sent = 0;
   while (ok && sent < size) {
     std::uint64_t limit = size;
@@ -216,16 +219,10 @@ void HttpServer::Handle(int fd) {
     if (reply.dropAfter > sent) limit = std::min(limit, reply.dropAfter);
     if (reply.paceBytes != 0)
       limit = std::min(limit, (sent / reply.paceBytes + 1) * reply.paceBytes);
-    const std::size_t n =
-        static_cast<std::size_t>(std::min<std::uint64_t>(limit - sent, chunk.size()));
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(limit - sent, kChunk));
     if (n != 0) {
-      const char* data = nullptr;
-      if (reply.patternBytes != 0) {
-        for (std::size_t i = 0; i < n; ++i) chunk[i] = PatternByte(sent + i);
-        data = chunk.data();
-      } else {
-        data = reply.body.data() + sent;
-      }
+      const char* data =
+          reply.patternBytes != 0 ? chunk.data() + sent % 23 : reply.body.data() + sent;
       ok = SendAll(fd, data, n);
       sent += n;
     }
