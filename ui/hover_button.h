@@ -20,6 +20,9 @@
 // parent's OnCommand.
 constexpr int kButtonClicked = 0;
 
+// Forgets the caption font shared by every button (window thread).
+void ResetSharedButtonFont();
+
 class ZNCHoverButton : public plat::Control {
  public:
   enum VisualState { kNormal = 1, kHover = 2, kPressed = 3 };
@@ -75,9 +78,22 @@ class ZNCHoverButton : public plat::Control {
   void OnPaint(plat::Bitmap& face) override;
 
  private:
+  // A face picture and the caption last written into it: writing the same
+  // caption again in the same place would only thicken its smoothed edges.
+  struct Face {
+    plat::Bitmap picture;
+    std::wstring text;
+    plat::ColorRef colour = 0;
+    plat::Point at;
+    plat::FontSpec font;
+    void Load(unsigned id);
+    void Write(const std::wstring& caption, plat::ColorRef colour, plat::Point at,
+               const plat::Font& font);
+  };
+
   bool Inside(plat::Point p) const;  // within (0, 0, width, height)
   void Leave();
-  plat::Bitmap* FaceFor(int state);
+  Face& FaceFor(int state);
   void ResizeToPicture();
 
   mutable std::mutex m_pictureLock;
@@ -87,10 +103,10 @@ class ZNCHoverButton : public plat::Control {
   std::atomic<int> m_state{kNormal};
   std::atomic<int> m_height{0};
   std::atomic<int> m_width{0};
-  plat::Bitmap m_pressedPicture;
-  plat::Bitmap m_hoverPicture;
-  plat::Bitmap m_normalPicture;
-  plat::Bitmap m_disabledPicture;
+  Face m_pressedPicture;
+  Face m_hoverPicture;
+  Face m_normalPicture;
+  Face m_disabledPicture;
   int m_kind;
   std::wstring m_caption;
   std::atomic<int> m_captionOffsetX{0};

@@ -23,10 +23,12 @@ class CMsgBox : public Dialog {
 
   // DoModal returns the result of the button pressed (util/message_box.h).
 
+  const std::wstring& text() const { return m_text; }
   unsigned type() const { return m_type; }
   int buttonCount() const { return m_buttonCount; }
   // 0 One .. 3 Four.
   ZNCHoverButton& button(int index) { return *m_buttons[index]; }
+  const ZNCHoverButton& button(int index) const { return *m_buttons[index]; }
   // Where the message is drawn, in the box's coordinates.
   plat::Rect textRect() const;
 
