@@ -41,15 +41,14 @@ std::wstring DevicePath(udev_device* dev) {
 
 }  // namespace
 
-UsbDevices UsbDevices::Present() {
-  UsbDevices result;
+std::optional<UsbDevices> UsbDevices::Present() {
   UdevPtr<udev> context(udev_new());
-  if (!context) return result;
+  if (!context) return std::nullopt;
   UdevPtr<udev_enumerate> enumerate(udev_enumerate_new(context.get()));
   if (!enumerate || udev_enumerate_add_match_subsystem(enumerate.get(), "usb") < 0 ||
       udev_enumerate_add_match_property(enumerate.get(), "DEVTYPE", "usb_device") < 0 ||
       udev_enumerate_scan_devices(enumerate.get()) < 0) {
-    return result;
+    return std::nullopt;
   }
   std::vector<std::pair<std::string, std::wstring>> found;  // (syspath, device path)
   udev_list_entry* entry;
@@ -59,6 +58,7 @@ UsbDevices UsbDevices::Present() {
     if (dev) found.emplace_back(syspath, DevicePath(dev.get()));
   }
   std::sort(found.begin(), found.end());
+  UsbDevices result;
   for (auto& f : found) result.paths_.push_back(std::move(f.second));
   return result;
 }

@@ -2,6 +2,7 @@
 // The present USB devices, each named by a Windows-style device interface
 // path (stands in for SetupAPI's enumeration of USB device interfaces).
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,8 @@ inline constexpr wchar_t kUsbDeviceInterfaceClass[] = L"{a5dcbf10-6530-11d2-901f
 class UsbDevices {
  public:
   // A snapshot of the devices now present (udev devtype usb_device), ordered
-  // by their place on the bus. A udev failure gives an empty snapshot.
-  static UsbDevices Present();
+  // by their place on the bus; nullopt when udev cannot be asked.
+  static std::optional<UsbDevices> Present();
 
   std::size_t size() const { return paths_.size(); }
   // "\\?\usb#vid_054c&pid_01c8#SERIAL#{a5dcbf10-...}"; the bus path (1-1.4)

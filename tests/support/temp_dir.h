@@ -14,7 +14,8 @@ class TempDir {
 
   const std::filesystem::path& path() const { return path_; }
   // Writes a file below the folder (creating parents) and returns its path.
-  std::filesystem::path Write(const std::filesystem::path& relative, std::string_view content) const;
+  std::filesystem::path Write(const std::filesystem::path& relative,
+                              std::string_view content) const;
 
  private:
   std::filesystem::path path_;

@@ -8,7 +8,8 @@
 
 namespace testsupport {
 
-TmpfsMount::TmpfsMount(const std::string& options, const std::filesystem::path& parent) {
+TmpfsMount::TmpfsMount(const std::string& options, const std::filesystem::path& parent)
+    : options_(options) {
   const auto base = parent.empty() ? std::filesystem::temp_directory_path() : parent;
   std::string pattern = (base / "swaymo-tmpfs-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) {
@@ -16,20 +17,42 @@ TmpfsMount::TmpfsMount(const std::string& options, const std::filesystem::path& 
     return;
   }
   path_ = pattern;
-  if (mount("tmpfs", path_.c_str(), "tmpfs", 0, options.c_str()) != 0) {
-    reason_ = "cannot mount tmpfs (" + options + "): " + std::strerror(errno) +
-              " (these tests need root)";
-    return;
-  }
-  mounted_ = true;
+  Mount();
 }
 
 TmpfsMount::~TmpfsMount() {
+  Unmount();
+}
+
+bool TmpfsMount::Mount() {
+  if (mount("tmpfs", path_.c_str(), "tmpfs", 0, options_.c_str()) != 0) {
+    reason_ = "cannot mount tmpfs (" + options_ + "): " + std::strerror(errno) +
+              " (these tests need root)";
+    return false;
+  }
+  mounted_ = true;
+  return true;
+}
+
+bool TmpfsMount::MakeReadOnly() {
+  return mounted_ &&
+         mount("tmpfs", path_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, options_.c_str()) == 0;
+}
+
+void TmpfsMount::Unmount() {
   if (mounted_) umount2(path_.c_str(), MNT_DETACH);
+  mounted_ = false;
   if (!path_.empty()) {
     std::error_code ignored;
     std::filesystem::remove(path_, ignored);
   }
+}
+
+bool TmpfsMount::Remount() {
+  if (mounted_ || path_.empty()) return false;
+  std::error_code ignored;
+  std::filesystem::create_directory(path_, ignored);
+  return Mount();
 }
 
 }  // namespace testsupport

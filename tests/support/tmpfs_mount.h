@@ -19,7 +19,17 @@ class TmpfsMount {
   const std::string& Reason() const { return reason_; }
   const std::filesystem::path& path() const { return path_; }
 
+  // Remounts the same file system read-only.
+  bool MakeReadOnly();
+  // Unmounts and removes the mount point, as when a stick is pulled out.
+  void Unmount();
+  // Mounts a fresh file system with the same options where the last one was.
+  bool Remount();
+
  private:
+  bool Mount();
+
+  std::string options_;
   std::filesystem::path path_;
   bool mounted_ = false;
   std::string reason_;
