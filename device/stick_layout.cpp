@@ -4,12 +4,6 @@
 #include "util/folders.h"
 #include "util/paths.h"
 
-std::wstring StickPath(wchar_t letter, std::wstring_view place) {
-  std::wstring path(1, letter);
-  path += place;
-  return path;
-}
-
 void PrepareTargetFolders(std::wstring path) {
   // Cut to the folder first: the last part of a path without a final
   // backslash would be made a folder too.

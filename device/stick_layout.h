@@ -17,7 +17,9 @@ inline constexpr wchar_t kStickLanguageFile[] = L":\\SWAYMO\\Language.bin";
 
 // The drive letter followed by the place: StickPath(L'G', kStickApplicationFile)
 // is G:\PSP\GAME\UPDATE\EBOOT.PBP.
-std::wstring StickPath(wchar_t letter, std::wstring_view place);
+inline std::wstring StickPath(wchar_t letter, std::wstring_view place) {
+  return std::wstring(1, letter).append(place);
+}
 
 // Makes every missing folder level above the file at path (G:\PSP, G:\PSP\GAME,
 // G:\PSP\GAME\UPDATE for the application file). Levels that exist or cannot

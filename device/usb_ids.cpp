@@ -25,6 +25,7 @@ unsigned HexRun(std::wstring_view text, std::size_t pos) {
 bool CPSPLocator::ParseUsbIds(std::wstring_view path, unsigned& vendorId, unsigned& productId) {
   vendorId = 0;
   productId = 0;
+  // Exact, case-sensitive tags: VID_ and PID_ are not recognised.
   const int vid = FindText(L"vid_", path, 0);
   if (vid < 0) return false;
   vendorId = HexRun(path, static_cast<std::size_t>(vid) + 4);

@@ -153,7 +153,7 @@ TEST_F(LocatorTest, TheDriveIsChosenByPspFolderThenByHighestLetter) {
   const Case cases[] = {
       {"two with PSP: the lowest", {{L'E', kPspFolder}, {L'G', kPspFolder}, {L'H', kPlain}}, L'E'},
       {"none marked: the highest", {{L'D', kPlain}, {L'F', kPlain}}, L'F'},
-      {"psp, a file PSP do not mark", {{L'E', kLowerPsp}, {L'F', kPspFile}, {L'D', kPlain}}, L'F'},
+      {"psp, a file PSP do not mark", {{L'E', kPspFile}, {L'F', kLowerPsp}, {L'G', kPlain}}, L'G'},
       {"mp_root marks", {{L'E', kPlain}, {L'K', kMpRoot}, {L'Z', kPlain}}, L'K'},
       {"A to C never examined", {{L'A', kPspFolder}, {L'C', kPspFolder}, {L'D', kPlain}}, L'D'},
   };
@@ -289,7 +289,7 @@ TEST_F(LocatorTest, FallbackWriteTestFailsOnReadOnlyOrLargeSticks) {
     if (c.readOnly) {
       ASSERT_TRUE(e.MakeReadOnly());
     }
-    for (int i = 0; i < 3; ++i) locator.Poll();  // the re-check drops to searching
+    for (int i = 0; i < 2; ++i) locator.Poll();  // the re-check drops to searching
     ASSERT_EQ(locator.GetStatus(), PSP_STATE_SEARCHING);
     locator.Poll();
     EXPECT_EQ(locator.IsFound(), c.kept) << c.what;

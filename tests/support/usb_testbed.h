@@ -1,6 +1,7 @@
 #pragma once
 // A umockdev testbed of USB devices. Works only in a process started through
-// umockdev-wrapper (or umockdev-run); active() says whether it is.
+// umockdev-wrapper (or umockdev-run); active() says, once a testbed exists,
+// whether it is.
 #include <string>
 
 struct _UMockdevTestbed;
