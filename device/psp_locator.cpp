@@ -116,10 +116,9 @@ int CPSPLocator::FindPspUsbDevice() {
   // One snapshot serves the whole walk; listing the bus again for every index
   // would make a poll quadratic in the number of devices.
   const auto devices = plat::UsbDevices::Present();
-  if (!devices) return -1;
   wchar_t path[kDevicePathCapacity];
   for (std::size_t index = 0;; ++index) {
-    CopyDevicePath(*devices, index, path, kDevicePathCapacity);
+    CopyDevicePath(devices, index, path, kDevicePathCapacity);
     if (path[0] == 0) return -1;
     unsigned vendor = 0, product = 0;
     if (!ParseUsbIds(path, vendor, product) || vendor != kSonyVendorId) continue;
@@ -136,14 +135,13 @@ int CPSPLocator::GetUsbInterfacePath(std::wstring_view interfaceClass, int index
   if (!buffer || capacity <= 0) return 0;
   buffer[0] = 0;
   const auto devices = plat::UsbDevices::Present();
-  if (!devices) return 1;
+  if (!devices.listed()) return 1;
   // Only the USB device class is listed; any other class has no members here.
   const std::wstring_view usbClass = plat::kUsbDeviceInterfaceClass;
   const bool usb =
       std::equal(interfaceClass.begin(), interfaceClass.end(), usbClass.begin(), usbClass.end(),
                  [](wchar_t a, wchar_t b) { return std::towlower(a) == std::towlower(b); });
-  if (usb && index >= 0)
-    CopyDevicePath(*devices, static_cast<std::size_t>(index), buffer, capacity);
+  if (usb && index >= 0) CopyDevicePath(devices, static_cast<std::size_t>(index), buffer, capacity);
   return 0;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The places on a PSP's memory stick that the wizard uses, how a full path is
-// formed from a drive letter, and how a target file's folders are made.
-#include <cstddef>
+// formed from a drive letter, and how a target file's folders are made. Files
+// are written there with plat::WriteFileSafely.
 #include <string>
 #include <string_view>
 
@@ -25,8 +25,3 @@ inline std::wstring StickPath(wchar_t letter, std::wstring_view place) {
 // G:\PSP\GAME\UPDATE for the application file). Levels that exist or cannot
 // be made are passed over; a missing folder shows when the file is opened.
 void PrepareTargetFolders(std::wstring path);
-
-// Creates or empties the file at path and writes size bytes in one write.
-// True when the file opened and every byte was written; a partly written file
-// stays as it is.
-bool WriteWholeFile(std::wstring_view path, const void* data, std::size_t size);

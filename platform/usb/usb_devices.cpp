@@ -41,14 +41,15 @@ std::wstring DevicePath(udev_device* dev) {
 
 }  // namespace
 
-std::optional<UsbDevices> UsbDevices::Present() {
+UsbDevices UsbDevices::Present() {
+  UsbDevices result;
   UdevPtr<udev> context(udev_new());
-  if (!context) return std::nullopt;
+  if (!context) return result;
   UdevPtr<udev_enumerate> enumerate(udev_enumerate_new(context.get()));
   if (!enumerate || udev_enumerate_add_match_subsystem(enumerate.get(), "usb") < 0 ||
       udev_enumerate_add_match_property(enumerate.get(), "DEVTYPE", "usb_device") < 0 ||
       udev_enumerate_scan_devices(enumerate.get()) < 0) {
-    return std::nullopt;
+    return result;
   }
   std::vector<std::pair<std::string, std::wstring>> found;  // (syspath, device path)
   udev_list_entry* entry;
@@ -58,7 +59,7 @@ std::optional<UsbDevices> UsbDevices::Present() {
     if (dev) found.emplace_back(syspath, DevicePath(dev.get()));
   }
   std::sort(found.begin(), found.end());
-  UsbDevices result;
+  result.listed_ = true;
   for (auto& f : found) result.paths_.push_back(std::move(f.second));
   return result;
 }

@@ -2,7 +2,6 @@
 // The present USB devices, each named by a Windows-style device interface
 // path (stands in for SetupAPI's enumeration of USB device interfaces).
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,15 +14,17 @@ inline constexpr wchar_t kUsbDeviceInterfaceClass[] = L"{a5dcbf10-6530-11d2-901f
 class UsbDevices {
  public:
   // A snapshot of the devices now present (udev devtype usb_device), ordered
-  // by their place on the bus; nullopt when udev cannot be asked.
-  static std::optional<UsbDevices> Present();
+  // by their place on the bus; empty, and not listed(), when udev cannot be asked.
+  static UsbDevices Present();
 
+  bool listed() const { return listed_; }
   std::size_t size() const { return paths_.size(); }
   // "\\?\usb#vid_054c&pid_01c8#SERIAL#{a5dcbf10-...}"; the bus path (1-1.4)
   // stands in for a missing serial. Empty past the end.
   std::wstring PathAt(std::size_t index) const;
 
  private:
+  bool listed_ = false;
   std::vector<std::wstring> paths_;
 };
 

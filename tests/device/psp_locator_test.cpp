@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "device/stick_layout.h"
+#include "platform/fs/files.h"
 #include "platform/usb/usb_devices.h"
 #include "tests/device/drive_fixture.h"
 
@@ -338,9 +339,9 @@ TEST_F(LocatorTest, FindsAPspAndPreparesItsStick) {
   PrepareTargetFolders(application);
   PrepareTargetFolders(StickPath(letter, kStickLanguageFile));
   const std::string package(100000, 'P');
-  EXPECT_TRUE(WriteWholeFile(application, package.data(), package.size()));
+  EXPECT_TRUE(plat::WriteFileSafely(application, package.data(), package.size()));
   const char language = 4;
-  EXPECT_TRUE(WriteWholeFile(StickPath(letter, kStickLanguageFile), &language, 1));
+  EXPECT_TRUE(plat::WriteFileSafely(StickPath(letter, kStickLanguageFile), &language, 1));
   EXPECT_EQ(fs::file_size(stick.path() / "PSP/GAME/UPDATE/EBOOT.PBP"), package.size());
   EXPECT_EQ(fs::file_size(stick.path() / "SWAYMO/Language.bin"), 1u);
 }

@@ -9,9 +9,9 @@
 #include <set>
 #include <string>
 
+#include "platform/fs/files.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
-#include "tests/support/tmpfs_mount.h"
 
 namespace {
 
@@ -69,26 +69,13 @@ TEST_F(StickLayoutTest, FoldersMatchExistingOnesWhateverTheirCase) {
   EXPECT_EQ(Tree(stick_.path()), (std::set<std::string>{"psp/", "psp/game/", "psp/game/UPDATE/"}));
 }
 
-TEST_F(StickLayoutTest, WriteWholeFileReplacesTheContent) {
+TEST_F(StickLayoutTest, AnExistingApplicationFileIsReplaced) {
   const std::wstring path = StickPath(L'G', kStickApplicationFile);
-  EXPECT_FALSE(WriteWholeFile(path, "abc", 3)) << "no folder yet";
   PrepareTargetFolders(path);
   const std::string longer(5000, 'a');
-  EXPECT_TRUE(WriteWholeFile(path, longer.data(), longer.size()));
-  EXPECT_TRUE(WriteWholeFile(path, "new", 3));
+  ASSERT_TRUE(plat::WriteFileSafely(path, longer.data(), longer.size()));
+  ASSERT_TRUE(plat::WriteFileSafely(path, "new", 3));
   EXPECT_EQ(Read(stick_.path() / "PSP/GAME/UPDATE/EBOOT.PBP"), "new");
-  EXPECT_TRUE(WriteWholeFile(path, nullptr, 0));
-  EXPECT_EQ(Read(stick_.path() / "PSP/GAME/UPDATE/EBOOT.PBP"), "");
-  EXPECT_FALSE(WriteWholeFile(L"Q:\\SWAYMO\\Language.bin", "x", 1)) << "unmapped letter";
-}
-
-TEST(WriteWholeFile, AShortWriteOnAFullStickFails) {
-  testsupport::TmpfsMount stick("size=64k");
-  if (!stick.Mounted()) GTEST_SKIP() << stick.Reason();
-  testsupport::ScopedEnv drives("SWAYMO_DRIVES", ("H=" + stick.path().string()).c_str());
-  const std::string package(256 * 1024, 'p');
-  EXPECT_FALSE(WriteWholeFile(L"H:\\EBOOT.PBP", package.data(), package.size()));
-  EXPECT_TRUE(fs::exists(stick.path() / "EBOOT.PBP")) << "a partly written file stays";
 }
 
 }  // namespace
