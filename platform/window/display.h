@@ -17,6 +17,8 @@ enum class DisplayKind {
 // every window belongs to it. False, with the reason in *error, when there is
 // no X display to open. Opening the kind that is already open does nothing.
 bool OpenDisplay(DisplayKind kind, std::string* error = nullptr);
+// True when an X display can be opened ($DISPLAY is set and answers).
+bool CanOpenX11Display();
 // Destroys what windows are left and closes the display.
 void CloseDisplay();
 bool IsDisplayOpen();
