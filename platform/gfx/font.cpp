@@ -9,8 +9,13 @@
 namespace plat {
 namespace {
 
-std::uint32_t Blend(std::uint32_t under, std::uint32_t over, std::uint32_t alpha) {
-  return (over * alpha + under * (255 - alpha) + 127) / 255;
+// Mixes ink over a pixel by coverage (0 keeps the pixel, 255 is all ink), red
+// and blue together in one word.
+Pixel Blend(Pixel under, Pixel ink, std::uint32_t coverage) {
+  const std::uint32_t w = coverage + (coverage >> 7);  // 0..255 onto 0..256
+  const std::uint32_t redBlue = ((ink & 0xFF00FF) * w + (under & 0xFF00FF) * (256 - w)) >> 8;
+  const std::uint32_t green = ((ink & 0x00FF00) * w + (under & 0x00FF00) * (256 - w)) >> 8;
+  return (redBlue & 0xFF00FF) | (green & 0x00FF00);
 }
 
 }  // namespace
@@ -74,8 +79,7 @@ void Font::Draw(Bitmap& target, const Rect& clip, Point origin, std::wstring_vie
                 Pixel colour) const {
   const Rect area = clip.Intersect({0, 0, target.width(), target.height()});
   if (area.IsEmpty()) return;
-  const std::uint32_t red = (colour >> 16) & 0xFF, green = (colour >> 8) & 0xFF,
-                      blue = colour & 0xFF;
+  const Pixel ink = colour & 0xFFFFFF;
   auto lock = glyphs_->lock();
   const int baseline = origin.y + glyphs_->ascent();
   int pen = origin.x;
@@ -91,14 +95,7 @@ void Font::Draw(Bitmap& target, const Rect& clip, Point origin, std::wstring_vie
       Pixel* row = target.Row(y);
       for (int x = box.left; x < box.right; ++x) {
         const std::uint32_t a = cover[x - left];
-        if (a == 0) continue;
-        if (a == 255) {
-          row[x] = colour & 0xFFFFFF;
-          continue;
-        }
-        const Pixel under = row[x];
-        row[x] = (Blend((under >> 16) & 0xFF, red, a) << 16) |
-                 (Blend((under >> 8) & 0xFF, green, a) << 8) | Blend(under & 0xFF, blue, a);
+        if (a != 0) row[x] = a == 255 ? ink : Blend(row[x], ink, a);
       }
     }
     pen += glyph.advance;

@@ -19,14 +19,12 @@ struct Library {
   Library() {
     if (FT_Init_FreeType(&library) != 0) library = nullptr;
   }
-  ~Library() {
-    if (library) FT_Done_FreeType(library);
-  }
 };
 
+// Never destroyed: fonts held by static objects may close their faces late.
 Library& SharedLibrary() {
-  static Library shared;
-  return shared;
+  static Library* shared = new Library;
+  return *shared;
 }
 
 constexpr int kLargestHeight = 1024;
