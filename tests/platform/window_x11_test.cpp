@@ -25,13 +25,54 @@
 
 namespace {
 
-// An Xvfb on a display number it chooses itself, ended with the test.
+// An Xvfb on a display number it chooses itself, ended with the test, and
+// on request a window manager on it.
 class Xvfb {
  public:
   ~Xvfb() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
+    for (pid_t pid : {wm_, pid_}) {
+      if (pid <= 0) continue;
+      kill(pid, SIGTERM);
+      waitpid(pid, nullptr, 0);
+    }
+  }
+
+  // Starts openbox and waits until it has taken the screen.
+  bool StartWindowManager(Display* probe, std::string* why) {
+    wm_ = fork();
+    if (wm_ < 0) return Fail(why, "cannot fork");
+    if (wm_ == 0) {
+      const int null = open("/dev/null", O_RDWR);
+      dup2(null, 1);
+      dup2(null, 2);
+      setenv("DISPLAY", name.c_str(), 1);
+      execlp("openbox", "openbox", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    // It is ready once it takes in a new window (one mapped while it starts
+    // up may be missed, so the probe window is made again until it is).
+    const ::Window root = DefaultRootWindow(probe);
+    for (int attempt = 0; attempt < 40; ++attempt) {
+      const ::Window test = XCreateSimpleWindow(probe, root, 0, 0, 10, 10, 0, 0, 0);
+      XSelectInput(probe, test, StructureNotifyMask);
+      XMapWindow(probe, test);
+      XFlush(probe);
+      bool managed = false;
+      XEvent event;
+      for (int i = 0; i < 50 && !managed; ++i) {
+        while (!managed && XCheckTypedWindowEvent(probe, test, ReparentNotify, &event))
+          managed = true;
+        if (!managed) usleep(10000);
+      }
+      XDestroyWindow(probe, test);
+      XSync(probe, True);
+      if (managed) return true;
+      if (waitpid(wm_, nullptr, WNOHANG) == wm_) {
+        wm_ = -1;
+        break;
+      }
+    }
+    return Fail(why, "openbox did not start (is the openbox package installed?)");
   }
 
   bool Start(bool sharedMemory, std::string* why) {
@@ -71,6 +112,7 @@ class Xvfb {
     return false;
   }
   pid_t pid_ = -1;
+  pid_t wm_ = -1;
 };
 
 class ClickWindow : public windowtest::ProbeWindow {
@@ -186,6 +228,75 @@ TEST_P(X11Window, ShapedWindowOnARealServer) {
   ASSERT_TRUE(plat::RaiseWindowWithProperty("SWAYMO_TEST"));
   ASSERT_TRUE(plat::DispatchUntil(
       [&] { return viewable() && window.sizeType() == plat::SizeType::kRestored; }, 10000));
+
+  window.Destroy();
+  plat::CloseDisplay();
+  XCloseDisplay(probe);
+}
+
+// The same requests through an EWMH window manager (openbox): it maximises,
+// minimises and activates the window, and its close command reaches OnClose.
+TEST(X11WindowManaged, WindowManagerCarriesOutTheRequests) {
+  Xvfb server;
+  std::string why;
+  if (!server.Start(true, &why)) GTEST_SKIP() << why;
+  Display* probe = XOpenDisplay(server.name.c_str());
+  ASSERT_NE(probe, nullptr);
+  if (!server.StartWindowManager(probe, &why)) {
+    XCloseDisplay(probe);
+    GTEST_SKIP() << why;
+  }
+  setenv("DISPLAY", server.name.c_str(), 1);
+  std::string error;
+  ASSERT_TRUE(plat::OpenDisplay(plat::DisplayKind::kX11, &error)) << error;
+
+  windowtest::ProbeWindow window;
+  ASSERT_TRUE(window.Create(60, 40, 200, 120));
+  window.SetNamedProperty("SWAYMO_TEST");
+  window.Show();
+  const ::Window id = plat::x11::WindowId(window);
+  const auto mapState = [&] {
+    XWindowAttributes a{};
+    return XGetWindowAttributes(probe, id, &a) ? a.map_state : IsUnmapped;
+  };
+  ASSERT_TRUE(plat::DispatchUntil([&] { return mapState() == IsViewable; }, 10000));
+  // Frameless and where it was asked to be.
+  int x = 0;
+  int y = 0;
+  ::Window child = 0;
+  XTranslateCoordinates(probe, id, DefaultRootWindow(probe), 0, 0, &x, &y, &child);
+  EXPECT_EQ(x, 60);
+  EXPECT_EQ(y, 40);
+
+  const plat::Rect restored = window.Bounds();
+  const auto becomes = [&](plat::SizeType type, const plat::Rect& bounds) {
+    return plat::DispatchUntil(
+        [&] { return window.sizeType() == type && window.Bounds() == bounds; }, 10000);
+  };
+  window.Maximise();
+  EXPECT_TRUE(becomes(plat::SizeType::kMaximised, plat::WorkArea()));
+  EXPECT_NE(std::find(window.log.begin(), window.log.end(), "size 2 640x480"), window.log.end());
+  window.Restore();
+  EXPECT_TRUE(becomes(plat::SizeType::kRestored, restored));
+  window.Minimise();
+  EXPECT_TRUE(becomes(plat::SizeType::kMinimised, restored));
+  ASSERT_TRUE(plat::RaiseWindowWithProperty("SWAYMO_TEST"));
+  EXPECT_TRUE(becomes(plat::SizeType::kRestored, restored));
+  EXPECT_TRUE(plat::DispatchUntil([&] { return mapState() == IsViewable; }, 10000));
+
+  // The window manager's close command, as its menu or the task bar sends it.
+  XEvent close{};
+  close.xclient.type = ClientMessage;
+  close.xclient.window = id;
+  close.xclient.message_type = XInternAtom(probe, "WM_PROTOCOLS", False);
+  close.xclient.format = 32;
+  close.xclient.data.l[0] = static_cast<long>(XInternAtom(probe, "WM_DELETE_WINDOW", False));
+  close.xclient.data.l[1] = CurrentTime;
+  XSendEvent(probe, id, False, NoEventMask, &close);
+  XFlush(probe);
+  EXPECT_TRUE(plat::DispatchUntil(
+      [&] { return std::find(window.log.begin(), window.log.end(), "close") != window.log.end(); },
+      10000));
 
   window.Destroy();
   plat::CloseDisplay();

@@ -162,7 +162,9 @@ void X11Window::Minimise() {
 
 void X11Window::Maximise() {
   if (x_.wmMaximises) {
-    if (mapped) {
+    // A window that was asked to show is the manager's: it takes a request.
+    // Before that the property itself is read when the window is mapped.
+    if (wantVisible_) {
       x_.SendToWm(id, x_.atoms.netWmState, 1 /* add */,
                   static_cast<long>(x_.atoms.netWmStateMaxVert),
                   static_cast<long>(x_.atoms.netWmStateMaxHorz), 1);
