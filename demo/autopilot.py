@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """Drives the wizard's real window on an X display the way a user would:
-English flag, then Yes on the found screen, then Close on the finished
-screen. Every screen it passes is saved as a PNG.
+English flag; the PSP's memory stick appears once the wizard asks for the
+PSP; Yes on the found screen, then Close on the finished screen. Every screen
+it passes is saved as a PNG.
 
-    autopilot.py PROGRAM_FOLDER SCREENSHOT_FOLDER WIZARD_PID
+    autopilot.py PROGRAM_FOLDER SCREENSHOT_FOLDER WIZARD_PID STICK_FOLDER
 
 Screens are told apart by what they show: the full-window picture of the
 screen (compared with the program's own pictures in dat/) or the button
@@ -180,10 +181,11 @@ def save_png(ppm, path):
 
 
 class Pilot:
-    def __init__(self, program_folder, shots, pid):
+    def __init__(self, program_folder, shots, pid, stick):
         self.screens = Screens(program_folder)
         self.shots = shots
         self.pid = pid
+        self.stick = stick
         self.window = None
         self.count = 0
         self.saved = set()
@@ -300,9 +302,12 @@ class Pilot:
         self.wait_window(60)
         self.follow({"language"}, 30, {"plain"})
         self.click(ENGLISH_FLAG)
-        # Checking the server, then the search; the server is local, so the
-        # wait is mostly the search passes.
-        self.follow({"found"}, 120, {"language", "checking", "connect"})
+        # Checking the server, then the search, which finds no stick yet.
+        self.follow({"connect"}, 120, {"language", "checking"})
+        time.sleep(1.5)  # a few search passes
+        # The stick's drive appears, with the PSP folder of a formatted stick.
+        os.makedirs(os.path.join(self.stick, "PSP"), exist_ok=True)
+        self.follow({"found"}, 60, {"connect"})
         self.click(self.screens.yes_centre)
         self.renames = {"plain": "installing"}
         self.follow({"installing"}, 30, {"found"})
@@ -318,9 +323,9 @@ class Pilot:
 
 
 def main():
-    if len(sys.argv) != 4:
+    if len(sys.argv) != 5:
         sys.exit(__doc__.strip())
-    Pilot(sys.argv[1], sys.argv[2], int(sys.argv[3])).fly()
+    Pilot(sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[4]).fly()
 
 
 if __name__ == "__main__":
