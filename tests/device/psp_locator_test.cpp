@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "device/stick_layout.h"
@@ -344,6 +346,39 @@ TEST_F(LocatorTest, FindsAPspAndPreparesItsStick) {
   EXPECT_TRUE(plat::WriteFileSafely(StickPath(letter, kStickLanguageFile), &language, 1));
   EXPECT_EQ(fs::file_size(stick.path() / "PSP/GAME/UPDATE/EBOOT.PBP"), package.size());
   EXPECT_EQ(fs::file_size(stick.path() / "SWAYMO/Language.bin"), 1u);
+}
+
+TEST_F(LocatorTest, TheWindowThreadMayReadWhileTheWorkerPolls) {
+  const auto psp = PlugPsp();
+  Mount(L'E', 16 * kMiB);
+  Mount(L'F', 8 * kMiB);
+  std::atomic<bool> done{false};
+  std::atomic<int> oddReads{0};
+  std::thread reader([&] {
+    while (!done) {
+      const wchar_t letter = locator_.GetDriveLetter();
+      const int state = locator_.GetStatus();
+      if ((letter != 0 && (letter < L'C' || letter > L'Z')) ||
+          (state != PSP_STATE_SEARCHING && state != PSP_STATE_FOUND &&
+           state != PSP_STATE_NOT_FOUND)) {
+        ++oddReads;
+      }
+      locator_.GetTotalBytes();
+      locator_.GetFreeBytes();
+      locator_.IsPspGo();
+      locator_.IsIdle();
+      locator_.QueryDriveSpace(L'F');
+    }
+  });
+  for (int i = 0; i < 8; ++i) {
+    if (i == 4) usb_.Remove(psp);
+    locator_.Poll();
+  }
+  done = true;
+  reader.join();
+  EXPECT_EQ(oddReads, 0);
+  EXPECT_TRUE(locator_.IsIdle());
+  EXPECT_EQ(locator_.GetDriveLetter(), L'F');
 }
 
 }  // namespace
