@@ -1,6 +1,32 @@
+// The program's entry: the X display, then the application.
+#include <unistd.h>
 #include <cstdio>
+#include <string>
+
+#include "app/quayside_app.h"
+#include "app/thread.h"
+#include "platform/window/display.h"
 
 int main() {
-  std::fputs("swaymo-setup: the wizard is not built yet\n", stderr);
-  return 1;
+  std::string error;
+  if (!plat::OpenDisplay(plat::DisplayKind::kX11, &error)) {
+    std::fprintf(stderr,
+                 "swaymo-setup: cannot open the X display (%s); run it in a graphical session\n",
+                 error.c_str());
+    return 1;
+  }
+  int code = 0;
+  {
+    CQuaysideApp app;
+    app.InitInstance();
+    code = app.exitCode();
+  }
+  if (g_runningThreadCount > 0) {
+    // A worker outlived every budget: end without running the destructors
+    // it may still be using.
+    std::fflush(nullptr);
+    _exit(code);
+  }
+  plat::CloseDisplay();
+  return code;
 }

@@ -1,0 +1,72 @@
+#include "app/quayside_app.h"
+
+#include <memory>
+
+#include "app/app_folders.h"
+#include "app/quayside_dlg.h"
+#include "app/thread.h"
+#include "platform/core/instance_lock.h"
+#include "platform/core/time.h"
+#include "platform/fs/drive_table.h"
+#include "platform/window/display.h"
+#include "ui/msg_box_hook.h"
+#include "util/app_flags.h"
+#include "util/folders.h"
+#include "util/message_box.h"
+#include "util/paths.h"
+
+namespace {
+
+constexpr int kExitWaitPolls = 30;
+constexpr unsigned kExitWaitStepMs = 10;
+
+// Held for the life of the process by the first copy.
+std::unique_ptr<plat::InstanceLock> gInstanceLock;
+
+// True when another copy runs; its window is then brought forward.
+bool AnotherInstanceRuns() {
+  auto lock = std::make_unique<plat::InstanceLock>(kApplicationName);
+  if (lock->AnotherInstanceRuns()) {
+    plat::RaiseWindowWithProperty(kApplicationName);
+    return true;
+  }
+  gInstanceLock = std::move(lock);
+  return false;
+}
+
+}  // namespace
+
+CQuaysideApp::~CQuaysideApp() {
+  for (int i = 0; i < kExitWaitPolls && g_runningThreadCount > 0; ++i)
+    plat::SleepMs(kExitWaitStepMs);
+}
+
+bool CQuaysideApp::InitInstance() {
+  if (AnotherInstanceRuns()) return false;
+
+  std::wstring appData;
+  g_dataFolder.clear();
+  if (GetAppDataFolder(appData)) {
+    g_dataFolder = appData + L"\\Velorin\\PSP Lumetra 2010";
+    CollapseDoubleBackslashes(g_dataFolder);
+  }
+  g_programFolder = plat::ProgramFolder();
+
+  SetMessageBoxHook([](const std::wstring& text, unsigned type) {
+    // Once the wizard closes no box may hold up its end.
+    return g_applicationClosing ? 0 : ShowSkinnedMessageBox(text, type);
+  });
+  auto dialog = std::make_unique<CQuaysideDlg>();
+  SetMessageBoxOwner(dialog.get());
+  const int result = dialog->DoModal();
+  SetMessageBoxOwner(nullptr);
+  m_exitCode = result == kWizardFailed || result < 0 ? 1 : 0;
+
+  dialog->Shutdown();
+  // A worker stuck past both budgets still uses the dialog: it is left to the
+  // end of the process instead of being freed under it.
+  if (!dialog->WorkerEnded()) (void)dialog.release();
+  dialog.reset();
+  SetMessageBoxHook(nullptr);
+  return false;
+}

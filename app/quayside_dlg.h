@@ -1,0 +1,159 @@
+#pragma once
+// The wizard: the one skinned window, its states and their screens, the
+// user's input, the close sequence, and the setup worker it runs (job 0).
+//
+// Threads. The window's thread runs the handlers and the painting. The setup
+// worker may call SetState, which carries the change to the window's thread
+// and waits for it there; so every screen is built on the window's thread,
+// in the order asked for, and a window thread that waits for the worker (the
+// close sequence) keeps serving those changes. The worker writes the status
+// line through SetLine; every line is read and written under m_linesLock.
+// A download's progress snapshots are posted to the window's thread.
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "app/language_table.h"
+#include "app/thread.h"
+#include "app/wizard_screens.h"
+#include "app/wizard_states.h"
+#include "device/psp_locator.h"
+#include "online/downloader.h"
+#include "online/online_settings.h"
+#include "platform/core/event.h"
+#include "platform/core/semaphore.h"
+#include "platform/gfx/font.h"
+#include "ui/hover_button.h"
+#include "ui/picture.h"
+#include "ui/skin_dialog.h"
+
+// Set while SetState builds a screen; the painting draws nothing meanwhile.
+inline std::atomic<bool> g_stateChangeInProgress{false};
+
+// The private message that ends the dialog with IDOK (WM_APP + 2).
+constexpr unsigned kEndWizardMessage = 0x8002;
+
+class CQuaysideDlg : public CSkinDialog,
+                     public CThreadOwner,
+                     public SettingsDialog,
+                     public DownloadDialog {
+ public:
+  CQuaysideDlg();
+  ~CQuaysideDlg() override;
+  CQuaysideDlg(const CQuaysideDlg&) = delete;
+  CQuaysideDlg& operator=(const CQuaysideDlg&) = delete;
+
+  // Makes state current and builds its screen; does nothing once the close
+  // sequence has begun. Any thread (see the top of this file).
+  void SetState(int state);
+  // From m_driveLetter up to Z, the first letter whose file system answers;
+  // false (m_driveLetter 0) when none does.
+  bool FindNextDrive();
+
+  // The screen's lines (0 heading .. 3 status line); any thread.
+  std::wstring GetLine(int index) const;
+  void SetLine(int index, std::wstring text);
+
+  // Job 0 on the worker thread (setup_worker.cpp).
+  void SetupWorker(plat::Event& killEvent) override;
+
+  // What the online checks and the download need (online/); any thread
+  // unless said otherwise.
+  std::wstring LookupText(const wchar_t* key) override;
+  void InvalidateAll() override;
+  plat::Rect ProgressRect() const override;  // window's thread
+  void DisableCancelButton() override;
+  void PaintNow(const std::function<void(plat::Canvas&)>& paint) override;  // window's thread
+  void PostProgress(unsigned message, std::unique_ptr<FetchProgress> snapshot) override;
+
+  // The steps of destruction that must come before the members go: the cache
+  // folder removed, the settings fetch stopped, the worker stopped (4 s).
+  // Safe to call more than once; the destructor calls it.
+  void Shutdown();
+  // True unless the setup worker still runs (it clears m_workerThread last).
+  bool WorkerEnded() const { return m_workerThread.load() == nullptr; }
+
+  // For tests and the application.
+  int wizardState() const { return m_wizardState; }
+  int languageIndex() const { return m_languageIndex; }
+  bool manualMode() const { return m_manualMode; }
+  bool manualConfirmed() const { return m_manualConfirmed; }
+  wchar_t driveLetter() const { return m_driveLetter; }
+  int hoverFlag() const { return m_hoverFlag; }
+  bool closing() const { return m_closing; }
+  const plat::Rect& lineRect(int index) const { return m_lineRects[index]; }
+  const plat::Rect& progressRect() const { return m_progressRect; }
+
+ protected:
+  bool OnInitDialog() override;
+  void OnLeftDown(const plat::MouseEvent& event) override;
+  void OnMouseMove(const plat::MouseEvent& event) override;
+  void OnLeftDoubleClick(const plat::MouseEvent& event) override;
+  void OnExtraButtonDown(const plat::MouseEvent&, plat::MouseButton) override {}
+  void OnSize(plat::SizeType type, plat::Size size) override;
+  void OnClose() override;
+  void OnPaint(plat::Bitmap& frame, const plat::Rect& area) override;
+  void OnCommand(int id, int notification) override;
+  void OnHelp() override {}
+  bool OnKeyDown(plat::Key key) override;
+  std::intptr_t OnPrivateMessage(unsigned message, std::intptr_t a, std::intptr_t b) override;
+
+ private:
+  // Handlers of the buttons.
+  void OnNext();
+  void OnSelect();
+  void OnCancel();
+  void CloseSequence();
+  void OpenSupportPage();
+
+  // Makes the table of m_languageIndex current (with fallback).
+  bool LoadLanguageTable();
+  // No language table can be read at all: says so and ends the wizard.
+  void FailWithoutTables();
+
+  // Screens (quayside_dlg_screen.cpp).
+  void ChangeState(int state);  // SetState on the window's thread
+  ScreenGeometry Geometry() const;
+  void ResetLayout();
+  void BuildScreen(int state);
+  void PaintScreen(plat::Canvas& dc);
+  void PaintPicture(plat::Canvas& dc);
+  void PaintLines(plat::Canvas& dc);
+
+  ZNCHoverButton m_nextButton;
+  ZNCHoverButton m_selectButton;
+  ZNCHoverButton m_cancelButton;
+  ZNCHoverButton m_minimiseButton;
+  ZNCHoverButton m_exitButton;
+  LanguageTables m_languageTables;
+  std::atomic<int> m_languageIndex{-1};
+  plat::Rect m_flagFrame;
+  int m_hoverFlag = -1;
+  std::atomic<wchar_t> m_driveLetter{0};
+  std::atomic<bool> m_manualMode{false};
+  std::atomic<bool> m_manualConfirmed{false};
+  std::unique_ptr<plat::Font> m_textFont;
+  std::atomic<int> m_wizardState{WIZARD_STATE_LANGUAGE};
+  std::atomic<int> m_scanCount{0};
+  std::array<plat::Rect, kLineCount> m_lineRects{};
+  plat::Rect m_connectStatusRect;
+  mutable std::mutex m_linesLock;
+  std::array<std::wstring, kLineCount> m_lines;
+  plat::Semaphore m_stateLock{1, 1};
+  std::atomic<CThread*> m_workerThread{nullptr};
+  Picture m_logoPicture;
+  bool m_logoChosen = false;
+  Picture m_searchingPicture;
+  Picture m_finishedPicture;
+  Picture m_languagePicture;
+  plat::Rect m_progressRect;
+  const std::function<void(plat::Canvas&)>* m_paintNow = nullptr;
+  std::atomic<bool> m_closing{false};
+  std::atomic<int> m_lastLocatorStatus{-1};
+  CPSPLocator m_locator;
+  bool m_shutDown = false;
+};
