@@ -48,6 +48,9 @@ std::size_t CurlGet(const std::string& path) {
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Append);
   curl_easy_setopt(easy, CURLOPT_WRITEDATA, &body);
   curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+  // The same receive buffer as the platform layer's, so that only the way
+  // the data travels differs.
+  curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 64L * 1024);
   curl_easy_perform(easy);
   curl_easy_cleanup(easy);
   return body.size();
