@@ -36,6 +36,13 @@ struct Rect {
            std::min(bottom, o.bottom)};
     return r.IsEmpty() ? Rect{} : r;
   }
+  // The smallest rectangle that holds both; an empty one adds nothing.
+  Rect Union(const Rect& o) const {
+    if (IsEmpty()) return o;
+    if (o.IsEmpty()) return *this;
+    return {std::min(left, o.left), std::min(top, o.top), std::max(right, o.right),
+            std::max(bottom, o.bottom)};
+  }
   friend bool operator==(const Rect&, const Rect&) = default;
 };
 

@@ -17,17 +17,6 @@ struct MessageQueue::SendRecord {
   std::optional<std::intptr_t> result;
 };
 
-namespace {
-
-Rect Union(const Rect& a, const Rect& b) {
-  if (a.IsEmpty()) return b;
-  if (b.IsEmpty()) return a;
-  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-          std::max(a.bottom, b.bottom)};
-}
-
-}  // namespace
-
 MessageQueue::MessageQueue() : wakeFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
 MessageQueue::~MessageQueue() {
@@ -129,7 +118,7 @@ void MessageQueue::Invalidate(Mailbox& box, const std::optional<Rect>& area, boo
     if (!box.alive) return;
     box.dirty = true;
     if (area) {
-      box.dirtyRect = Union(box.dirtyRect, *area);
+      box.dirtyRect = box.dirtyRect.Union(*area);
     } else {
       box.dirtyAll = true;
     }

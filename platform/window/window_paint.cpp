@@ -9,13 +9,6 @@
 namespace plat {
 namespace {
 
-Rect Union(const Rect& a, const Rect& b) {
-  if (a.IsEmpty()) return b;
-  if (b.IsEmpty()) return a;
-  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-          std::max(a.bottom, b.bottom)};
-}
-
 // Copies the part `area` of `from` (at from's origin `fromAt`) into `to` (at `toAt`).
 void CopyArea(const Bitmap& from, Point fromAt, Bitmap& to, Point toAt, const Rect& area) {
   for (int y = area.top; y < area.bottom; ++y) {
@@ -60,7 +53,7 @@ bool Window::PaintIfDirty() {
     const Rect r = control.bounds_.Intersect(client);
     if (r.IsEmpty() || (!own && r.Intersect(area).IsEmpty())) continue;
     PaintControl(control);
-    shown = Union(shown, r);
+    shown = shown.Union(r);
   }
   painting_ = false;
   if (!shown.IsEmpty()) native_->Present(frame_, shown);

@@ -5,12 +5,21 @@
 #include <thread>
 
 #include "platform/core/event.h"
+#include "platform/core/geometry.h"
 #include "platform/core/page_buffer.h"
 #include "platform/core/semaphore.h"
 #include "platform/core/thread.h"
 #include "platform/core/time.h"
 
 namespace {
+
+TEST(Rect, UnionHoldsBothAndIgnoresEmpty) {
+  const plat::Rect a{0, 0, 10, 10};
+  EXPECT_EQ(a.Union({5, -5, 20, 8}), (plat::Rect{0, -5, 20, 10}));
+  EXPECT_EQ(a.Union({}), a);
+  EXPECT_EQ(plat::Rect{}.Union(a), a);
+  EXPECT_EQ(a.Union({30, 30, 30, 40}), a);  // zero width: empty
+}
 
 TEST(Event, ManualStaysSetAutoResetsOnWait) {
   plat::Event manual(plat::Event::Reset::kManual);

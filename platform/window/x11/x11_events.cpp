@@ -10,13 +10,6 @@
 namespace plat::detail {
 namespace {
 
-Rect Union(const Rect& a, const Rect& b) {
-  if (a.IsEmpty()) return b;
-  if (b.IsEmpty()) return a;
-  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-          std::max(a.bottom, b.bottom)};
-}
-
 // Client coordinates from the root position, with the window's position as
 // last known, so that client-to-screen arithmetic gives the pointer back even
 // while the window is being moved.
@@ -135,7 +128,7 @@ void X11Display::Handle(XEvent& event) {
       break;
     case Expose: {
       const XExposeEvent& e = event.xexpose;
-      window->exposed = Union(window->exposed, Rect::FromSize(e.x, e.y, e.width, e.height));
+      window->exposed = window->exposed.Union(Rect::FromSize(e.x, e.y, e.width, e.height));
       if (e.count == 0) {
         const Rect area = window->exposed;
         window->exposed = {};
