@@ -1,6 +1,7 @@
 #pragma once
-// One FreeType face scaled the Windows way: a positive height is the cell
-// height (ascent + descent) in pixels, a negative one the em height.
+// One FreeType face scaled the Windows way (stands in for a realised GDI
+// font): a positive height is the cell height (ascent + descent) in pixels, a
+// negative one the em height.
 #include <cstdint>
 #include <memory>
 #include <vector>

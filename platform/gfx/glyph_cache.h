@@ -1,6 +1,7 @@
 #pragma once
-// The rendered glyphs of one font, made once and kept. A character the main
-// face lacks comes from the first fallback face that has it.
+// The rendered glyphs of one font, made once and kept (stands in for GDI's
+// glyph cache and font linking): a character the main face lacks comes from
+// the first fallback face that has it.
 #include <array>
 #include <memory>
 #include <mutex>
