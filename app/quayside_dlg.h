@@ -60,6 +60,11 @@ class CQuaysideDlg : public CSkinDialog,
 
   // Job 0 on the worker thread (setup_worker.cpp).
   void SetupWorker(plat::Event& killEvent) override;
+  // Downloads url to target, once more when nothing was received, then shows
+  // the finished or the failed screen (neither once closing). Returns the
+  // last attempt's result; 0 when the kill event stopped it.
+  int DownloadWithRetry(plat::Event& killEvent, const std::wstring& url,
+                        const std::wstring& target);
 
   // What the online checks and the download need (online/); any thread
   // unless said otherwise.
@@ -123,6 +128,11 @@ class CQuaysideDlg : public CSkinDialog,
   void PaintScreen(plat::Canvas& dc);
   void PaintPicture(plat::Canvas& dc);
   void PaintLines(plat::Canvas& dc);
+
+  // The setup worker's steps (setup_worker.cpp).
+  bool ConnectionCheck();  // false when the worker has nothing left to do
+  void SearchPass(plat::Event& killEvent);
+  void Install(plat::Event& killEvent);
 
   ZNCHoverButton m_nextButton;
   ZNCHoverButton m_selectButton;

@@ -1,20 +1,176 @@
-// The setup worker (job 0). For now it only waits for the wizard to close:
-// one pass every 500 ms, ending when the dialog closes or the kill event is
-// set. The passes that check the connection, search for the PSP and install
-// belong here.
+// The setup worker (job 0): one pass every 500 ms, doing what the current
+// state waits for: check the connection and load the settings, search for the
+// PSP's stick, install the application on it.
+#include <cstdint>
+#include <string>
+
+#include "app/language_table.h"
 #include "app/quayside_dlg.h"
+#include "app/wide_format.h"
+#include "device/stick_layout.h"
+#include "online/downloader.h"
+#include "online/online_settings.h"
+#include "online/update_check.h"
+#include "online/znxml.h"
 #include "platform/core/time.h"
+#include "util/message_box.h"
 
 namespace {
+
 constexpr unsigned kPassPauseMs = 500;
+constexpr unsigned kFoundPauseMs = 100;  // between the found text and the found screen
+constexpr int kDownloadAttempts = 2;
+constexpr unsigned kRetryPauseMs = 400;  // after an attempt that received nothing
+constexpr std::uint32_t kPackageBytes = 2'500'000;
+constexpr int kSearchDotSteps = 4;  // one, two, three, no full stops
+
+// The settings key of the package for a language and a PSP model.
+const wchar_t* DownloadKey(int languageIndex, bool pspGo) {
+  if (languageIndex == LANGUAGE_JAPANESE) {
+    return pspGo ? L"DEMO_FILE_DOWNLOAD_PSPGO_URL" : L"DEMO_FILE_DOWNLOAD_URL";
+  }
+  return pspGo ? L"DEMO_FILE_DOWNLOAD_PSPGO_URL_ML" : L"DEMO_FILE_DOWNLOAD_URL_ML";
+}
+
 }  // namespace
 
 void CQuaysideDlg::SetupWorker(plat::Event& killEvent) {
   for (;;) {
-    if (m_closing || killEvent.Wait(0)) {
-      m_workerThread = nullptr;
-      return;
+    const int state = m_wizardState;
+    if (state != WIZARD_STATE_LANGUAGE) {
+      const std::wstring before = GetLine(3);
+      if (state == WIZARD_STATE_CHECKING_NET || state == WIZARD_STATE_NO_NET) {
+        if (!ConnectionCheck()) break;
+      } else {
+        SearchPass(killEvent);
+      }
+      if (GetLine(3) != before) InvalidateAll();
     }
-    plat::SleepMs(kPassPauseMs);
+    if (m_closing || killEvent.Wait(0)) break;
+    // The pause ends early when the worker is told to stop.
+    if (killEvent.Wait(kPassPauseMs)) break;
   }
+  m_workerThread = nullptr;
+}
+
+bool CQuaysideDlg::ConnectionCheck() {
+  SetLine(3, LookupText(L"IDS_CONNECTING_TO_SERVER"));
+  InvalidateAll();
+  std::wstring error;
+  if (LoadOnlineSettings(*this, SettingsDocument(), error) != 0) {
+    SetState(WIZARD_STATE_NO_NET);
+    return true;
+  }
+  SetLine(3, LookupText(L"IDS_CONNECTED_OK"));
+  InvalidateAll();
+  if (CheckForOnlineUpdate(*this, SettingsDocument()) == 1) {
+    // The worker's work is over: the user can only follow the support link.
+    SetState(WIZARD_STATE_UPDATE_AVAILABLE);
+    return false;
+  }
+  SetState(WIZARD_STATE_CONNECT_PSP);
+  return true;
+}
+
+void CQuaysideDlg::SearchPass(plat::Event& killEvent) {
+  m_locator.Poll();
+  const int scan = ++m_scanCount;
+  const bool manual = m_manualMode;
+  const bool found = m_locator.IsFound();
+
+  if (found || manual) {
+    if (m_locator.IsIdle() || manual) {
+      // The first detection shows the drive in the status line too.
+      const int status = m_locator.GetStatus();
+      if (!manual && status != m_lastLocatorStatus) {
+        m_lastLocatorStatus = status;
+        SetLine(3,
+                FormatWide(LookupText(L"IDS_PSP_FOUND_ON_DRIVE_X"), {m_locator.GetDriveLetter()}));
+        plat::SleepMs(kFoundPauseMs);
+        SetState(WIZARD_STATE_PSP_FOUND);
+      }
+      // A drive chosen by hand must keep answering.
+      if (manual && m_locator.QueryDriveSpace(m_driveLetter) == -1) {
+        m_manualConfirmed = false;
+        SetState(WIZARD_STATE_CONNECT_PSP);
+      }
+      if ((manual && m_manualConfirmed) || (found && m_locator.IsIdle())) {
+        switch (m_wizardState) {
+          case WIZARD_STATE_CONNECT_PSP:
+            SetState(WIZARD_STATE_PSP_FOUND);
+            SetLine(3, L"");
+            break;
+          case WIZARD_STATE_INSTALLING:
+            Install(killEvent);
+            break;
+          default:
+            break;
+        }
+      }
+    }
+  } else {
+    const int state = m_wizardState;
+    if (state != WIZARD_STATE_CHOOSE_DRIVE && state != WIZARD_STATE_CONNECT_PSP) {
+      SetState(WIZARD_STATE_CONNECT_PSP);
+    }
+  }
+
+  // The search animation: one, two, three, then no full stops either side.
+  if (manual || m_wizardState == WIZARD_STATE_CHOOSE_DRIVE || m_locator.IsFound()) return;
+  const int dots = scan % kSearchDotSteps;
+  if (dots == kSearchDotSteps - 1) m_scanCount = -1;
+  const std::wstring frame = L" " + std::wstring(static_cast<std::size_t>(dots), L'.') + L" ";
+  SetLine(3, L"\\fs4" + frame + LookupText(L"IDS_SEARCHING_FOR_PSP") + frame);
+}
+
+void CQuaysideDlg::Install(plat::Event& killEvent) {
+  const bool manual = m_manualMode;
+  const wchar_t drive = manual ? m_driveLetter.load() : m_locator.GetDriveLetter();
+  const std::wstring target = StickPath(drive, kStickApplicationFile);
+  const std::wstring languageFile = StickPath(drive, kStickLanguageFile);
+
+  // Neither step is checked: a missing folder shows when the package is written.
+  PrepareTargetFolders(target);
+  PrepareTargetFolders(languageFile);
+  WriteLanguageByte(languageFile, m_languageIndex);
+
+  // Loads the settings only if they went missing since the check.
+  std::wstring error;
+  (void)LoadOnlineSettings(*this, SettingsDocument(), error);
+  std::wstring url;
+  SettingsDocument().GetValue(DownloadKey(m_languageIndex, m_locator.IsPspGo()), url);
+  if (url.empty()) {
+    ShowMessageBox(LookupText(L"IDS_INTERNET_ERROR_SERVER"), MB_OK);
+    SetState(WIZARD_STATE_CHECKING_NET);
+    return;
+  }
+
+  m_expectedBytes = kPackageBytes;
+  m_progressPercent = 0.0f;
+  DownloadWithRetry(killEvent, url, target);
+}
+
+int CQuaysideDlg::DownloadWithRetry(plat::Event& killEvent, const std::wstring& url,
+                                    const std::wstring& target) {
+  int attempts = kDownloadAttempts;
+  int result;
+  do {
+    result = DownloadToFile(*this, &killEvent, url, target);
+    if (result == DOWNLOAD_NOT_WRITTEN || result == DOWNLOAD_CANCELLED ||
+        result == DOWNLOAD_NO_MEMORY) {
+      attempts = 0;
+    } else if (result != DOWNLOAD_WRITTEN) {
+      --attempts;
+      (void)killEvent.Wait(kRetryPauseMs);
+    }
+    // Closing: no further attempt, and no finished or failed screen.
+    if (killEvent.Wait(0)) {
+      attempts = 0;
+      result = DOWNLOAD_WRITTEN;
+    }
+  } while (result != DOWNLOAD_WRITTEN && attempts > 0);
+
+  if (m_closing || killEvent.Wait(0)) return result;
+  SetState(result == DOWNLOAD_WRITTEN ? WIZARD_STATE_FINISHED : WIZARD_STATE_INSTALL_FAILED);
+  return result;
 }
