@@ -35,7 +35,7 @@ const wchar_t* DownloadKey(int languageIndex, bool pspGo) {
 }  // namespace
 
 void CQuaysideDlg::SetupWorker(plat::Event& killEvent) {
-  for (;;) {
+  while (!m_closing && !killEvent.Wait(0)) {
     const int state = m_wizardState;
     if (state != WIZARD_STATE_LANGUAGE) {
       const std::wstring before = GetLine(3);
@@ -46,9 +46,8 @@ void CQuaysideDlg::SetupWorker(plat::Event& killEvent) {
       }
       if (GetLine(3) != before) InvalidateAll();
     }
-    if (m_closing || killEvent.Wait(0)) break;
     // The pause ends early when the worker is told to stop.
-    if (killEvent.Wait(kPassPauseMs)) break;
+    if (m_closing || killEvent.Wait(kPassPauseMs)) break;
   }
   m_workerThread = nullptr;
 }

@@ -52,6 +52,17 @@ inline double PictureShown(const plat::Bitmap& frame, const std::filesystem::pat
   return opaque ? static_cast<double>(shown) / opaque : 0;
 }
 
+// The wizard with a setup worker that only waits to be stopped, so that a
+// test moves the wizard from state to state itself.
+class IdleWorkerDlg : public CQuaysideDlg {
+ public:
+  void SetupWorker(plat::Event& killEvent) override {
+    while (!closing() && !killEvent.Wait(20)) {
+    }
+    CQuaysideDlg::SetupWorker(killEvent);  // ends at once, as the worker does
+  }
+};
+
 class WizardTest : public testsupport::HeadlessDisplayTest {
  protected:
   void SetUp() override {
@@ -87,7 +98,7 @@ class WizardTest : public testsupport::HeadlessDisplayTest {
     return folder;
   }
 
-  template <typename Dialog = CQuaysideDlg>
+  template <typename Dialog = IdleWorkerDlg>
   Dialog& OpenWizard() {
     auto dialog = std::make_unique<Dialog>();
     Dialog& ref = *dialog;
