@@ -1,0 +1,478 @@
+// The whole wizard with its real setup worker, end to end: the settings and
+// the packages from a local HTTP server, a PSP on a umockdev USB bus, and a
+// memory stick on a small tmpfs given as drive E:. Every scenario records the
+// states the wizard passes through and checks the files left on the stick.
+// Each runs in a process of its own (the settings document is process-wide).
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/language_table.h"
+#include "app/wide_format.h"
+#include "online/znxml.h"
+#include "platform/core/time.h"
+#include "platform/window/display.h"
+#include "platform/window/headless/headless.h"
+#include "platform/window/window_ref.h"
+#include "tests/app/wizard_fixture.h"
+#include "tests/support/http_server.h"
+#include "tests/support/tmpfs_mount.h"
+#include "tests/support/usb_testbed.h"
+#include "ui/msg_box.h"
+#include "ui/msg_box_hook.h"
+#include "util/message_box.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ElementsAre;
+using testsupport::HttpReply;
+using testsupport::HttpServer;
+using testsupport::ScopedConnectTo;
+
+constexpr char kSettingsPath[] = "/swaymo_settings.asp";  // of the default settings address
+constexpr char kCurrent[] = "Swaymo_Setup_2_204.exe";
+constexpr char kNewer[] = "Swaymo_Setup_2_205.exe";
+
+// The four packages, each with content of its own.
+struct Package {
+  const char* key;
+  const char* path;
+};
+constexpr Package kPackages[] = {
+    {"DEMO_FILE_DOWNLOAD_URL_ML", "/ml/EBOOT.PBP"},
+    {"DEMO_FILE_DOWNLOAD_PSPGO_URL_ML", "/go_ml/EBOOT.PBP"},
+    {"DEMO_FILE_DOWNLOAD_URL", "/jp/EBOOT.PBP"},
+    {"DEMO_FILE_DOWNLOAD_PSPGO_URL", "/go_jp/EBOOT.PBP"},
+};
+
+std::string PackageBody(const std::string& path) {
+  std::string body = "\0PBP" + path;
+  for (std::size_t i = 0; body.size() < 300'000; ++i) body.push_back(static_cast<char>(i * 7 + 3));
+  return body;
+}
+
+// The settings document; emptyKey names a package key left without address.
+std::string Settings(const std::string& version, const std::string& emptyKey = {}) {
+  std::string doc = "<result>\nCURRENT_VERSION = " + version +
+                    "\nCUSTOMER_SUPPORT_URL = http://help.swaymo.example/\n";
+  for (const Package& p : kPackages) {
+    doc += std::string(p.key) + " =";
+    if (p.key != emptyKey) doc += " http://files.swaymo.example" + std::string(p.path);
+    doc += "\n";
+  }
+  return doc + "</result>\n";
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class EndToEnd : public wizardtest::WizardTest {
+ protected:
+  void SetUp() override {
+    WizardTest::SetUp();
+    usb_ = std::make_unique<testsupport::UsbTestbed>();
+    if (!testsupport::UsbTestbed::active()) GTEST_SKIP() << "needs umockdev-wrapper";
+    tmpfs_ = std::make_unique<testsupport::TmpfsMount>("size=8m");
+    if (!tmpfs_->Mounted()) GTEST_SKIP() << tmpfs_->Reason();
+    stick_ = tmpfs_->path() / "stick";
+    fs::create_directories(stick_ / "PSP");
+    SetDrives("E=" + stick_.string());
+
+    server_.Serve(kSettingsPath, HttpReply::Ok(Settings(kCurrent)));
+    for (const Package& p : kPackages) server_.Serve(p.path, HttpReply::Ok(PackageBody(p.path)));
+
+    SetMessageBoxHook([this](const std::wstring& text, unsigned type) {
+      boxPending_ = true;
+      const int result = ShowSkinnedMessageBox(text, type);
+      boxPending_ = false;
+      return result;
+    });
+  }
+
+  void TearDown() override {
+    stopAnswering_ = true;
+    if (answerer_.joinable()) answerer_.join();
+    if (dialog_) CloseWizard();
+    SetMessageBoxOwner(nullptr);
+    WizardTest::TearDown();
+  }
+
+  void PlugPsp(const char* product = "01c8") {
+    psp_ = usb_->AddDevice("1-2", "054c", product, "E2E00001");
+  }
+  // The PSP leaves the USB bus and its stick's drive stops answering.
+  void UnplugPsp() {
+    usb_->Remove(psp_);
+    fs::rename(stick_, tmpfs_->path() / "away");
+  }
+  void ReplugPsp() {
+    fs::rename(tmpfs_->path() / "away", stick_);
+    PlugPsp();
+  }
+
+  CQuaysideDlg& Open() {
+    CQuaysideDlg& dlg = OpenWizard<CQuaysideDlg>();
+    SetMessageBoxOwner(&dlg);
+    answerer_ = std::thread([this, ref = dlg.ref()] { AnswerBoxes(ref); });
+    Record();
+    return dlg;
+  }
+
+  // Runs the window thread until done() or the time is up, noting every state.
+  bool RunUntil(const std::function<bool()>& done, unsigned ms = 30000) {
+    return plat::DispatchUntil(
+        [&] {
+          Record();
+          return done();
+        },
+        ms);
+  }
+  bool WaitForState(int state, unsigned ms = 30000) {
+    return RunUntil([&] { return wizard().wizardState() == state; }, ms);
+  }
+  void RunFor(unsigned ms) {
+    RunUntil([] { return false; }, ms);
+  }
+  void Record() {
+    const int state = wizard().wizardState();
+    if (states_.empty() || states_.back() != state) {
+      states_.push_back(state);
+      stateTicks_.push_back(plat::TickMs());
+    }
+  }
+  std::uint64_t TickOf(int state) const {
+    for (std::size_t i = 0; i < states_.size(); ++i) {
+      if (states_[i] == state) return stateTicks_[i];
+    }
+    return 0;
+  }
+
+  void Click(plat::Point at) {
+    plat::headless::Click(wizard(), at);
+    RunFor(50);
+  }
+  void Press(int id) {
+    const plat::Rect r = Button(id).Bounds();
+    ASSERT_TRUE(Button(id).IsVisible()) << id;
+    Click({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+  }
+
+  // Takes the wizard from the language screen to the found screen.
+  void ChooseEnglishAndFindThePsp() {
+    Click({70, 187});
+    ASSERT_TRUE(WaitForState(WIZARD_STATE_PSP_FOUND)) << Trace();
+  }
+
+  // Message boxes are answered with their first button, on the window
+  // thread, from within the box's own modal loop.
+  struct Box {
+    std::wstring text;
+    int stateWhileShown;
+  };
+  void AnswerBoxes(const plat::WindowRef& wizardWindow) {
+    while (!stopAnswering_) {
+      if (boxPending_) {
+        wizardWindow.PostCall([this] {
+          for (const plat::Window* w : plat::headless::Windows()) {
+            const auto* box = dynamic_cast<const CMsgBox*>(w);
+            if (box == nullptr || !plat::headless::IsOnScreen(*box) || answered_ == box) continue;
+            answered_ = box;
+            {
+              std::lock_guard lock(boxesLock_);
+              boxes_.push_back({box->text(), wizard().wizardState()});
+            }
+            const plat::Rect r = box->button(0).Bounds();
+            plat::headless::Click(*box, {(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+          }
+        });
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+  }
+  std::vector<Box> Boxes() {
+    std::lock_guard lock(boxesLock_);
+    return boxes_;
+  }
+
+  std::string Trace() const {
+    std::string out = "states:";
+    for (int s : states_) out += " " + std::to_string(s);
+    return out;
+  }
+
+  fs::path Eboot() const { return stick_ / "PSP" / "GAME" / "UPDATE" / "EBOOT.PBP"; }
+  fs::path LanguageFile() const { return stick_ / "SWAYMO" / "Language.bin"; }
+
+  HttpServer server_;
+  ScopedConnectTo mapping_{server_};
+  std::unique_ptr<testsupport::TmpfsMount> tmpfs_;
+  fs::path stick_;
+  std::unique_ptr<testsupport::UsbTestbed> usb_;
+  std::string psp_;
+  std::vector<int> states_;
+  std::vector<std::uint64_t> stateTicks_;
+
+ private:
+  std::atomic<bool> boxPending_{false};
+  std::atomic<bool> stopAnswering_{false};
+  std::thread answerer_;
+  const CMsgBox* answered_ = nullptr;
+  std::mutex boxesLock_;
+  std::vector<Box> boxes_;
+};
+
+TEST_F(EndToEnd, HappyPathInEnglish) {
+  PlugPsp();
+  CQuaysideDlg& dlg = Open();
+  ChooseEnglishAndFindThePsp();
+  EXPECT_EQ(dlg.GetLine(0), FormatWide(TextOfKey("IDS_PSP_FOUND_ON_DRIVE_X"), {L'E'}));
+  Press(IDC_NEXT);
+  ASSERT_TRUE(WaitForState(WIZARD_STATE_FINISHED)) << Trace();
+  EXPECT_THAT(states_, ElementsAre(WIZARD_STATE_LANGUAGE, WIZARD_STATE_CHECKING_NET,
+                                   WIZARD_STATE_CONNECT_PSP, WIZARD_STATE_PSP_FOUND,
+                                   WIZARD_STATE_INSTALLING, WIZARD_STATE_FINISHED));
+
+  EXPECT_EQ(ReadFile(Eboot()), PackageBody("/ml/EBOOT.PBP"));
+  EXPECT_EQ(ReadFile(LanguageFile()), std::string(1, '\0'));  // English
+  EXPECT_EQ(server_.CountRequests("/ml/EBOOT.PBP"), 1u);
+  EXPECT_TRUE(Boxes().empty());
+
+  // Close on the finished screen ends the wizard and its worker.
+  Press(IDC_NEXT);
+  EXPECT_TRUE(dlg.closing());
+  EXPECT_TRUE(RunUntil([&] { return dlg.WorkerEnded(); }, 5000));
+  EXPECT_EQ(states_.back(), WIZARD_STATE_FINISHED);
+}
+
+// A Spanish table that cannot be read falls back to Japanese; with a PSP Go
+// the Japanese PSP Go package is the one installed.
+TEST_F(EndToEnd, JapaneseWithAPspGoTakesTheJapanesePspGoPackage) {
+  const fs::path program = temp_.path() / "program";
+  fs::create_directories(program);
+  fs::copy(wizardtest::SourceDir() / "dat", program / "dat");
+  fs::remove(program / "dat" / "SpanishStrings.dat");
+  g_programFolder = program.wstring();
+
+  PlugPsp("0381");
+  CQuaysideDlg& dlg = Open();
+  Click({360, 187});  // the Spanish flag
+  ASSERT_EQ(dlg.languageIndex(), LANGUAGE_JAPANESE);
+  ASSERT_TRUE(WaitForState(WIZARD_STATE_PSP_FOUND)) << Trace();
+  Press(IDC_NEXT);
+  ASSERT_TRUE(WaitForState(WIZARD_STATE_FINISHED)) << Trace();
+
+  EXPECT_EQ(ReadFile(Eboot()), PackageBody("/go_jp/EBOOT.PBP"));
+  EXPECT_EQ(ReadFile(LanguageFile()), std::string(1, '\1'));  // Japanese
+  for (const char* other : {"/ml/EBOOT.PBP", "/go_ml/EBOOT.PBP", "/jp/EBOOT.PBP"}) {
+    EXPECT_EQ(server_.CountRequests(other), 0u) << other;
+  }
+}
+
+TEST_F(EndToEnd, NewerWizardOnlineShowsTheUpdateScreenAndNeverSearches) {
+  server_.Serve(kSettingsPath, HttpReply::Ok(Settings(kNewer)));
+  PlugPsp();
+  CQuaysideDlg& dlg = Open();
+  Click({70, 187});
+  ASSERT_TRUE(WaitForState(WIZARD_STATE_UPDATE_AVAILABLE)) << Trace();
+  EXPECT_TRUE(RunUntil([&] { return dlg.WorkerEnded(); }, 5000));
+  RunFor(1500);  // three passes' time: nothing moves any more
+  EXPECT_THAT(states_, ElementsAre(WIZARD_STATE_LANGUAGE, WIZARD_STATE_CHECKING_NET,
+                                   WIZARD_STATE_UPDATE_AVAILABLE));
+  EXPECT_EQ(dlg.GetLine(3), L"");
+  EXPECT_TRUE(Button(IDC_NEXT).IsVisible());
+  // Nothing was written: the stick holds what it held.
+  EXPECT_EQ(std::distance(fs::recursive_directory_iterator(stick_), {}), 1);
+}
+
+TEST_F(EndToEnd, NoNetworkIsCheckedOnEveryPassUntilTheServerAnswers) {
+  server_.Serve(kSettingsPath, HttpReply::Status(503));
+  PlugPsp();
+  CQuaysideDlg& dlg = Open();
+  Click({70, 187});
+  ASSERT_TRUE(WaitForState(WIZARD_STATE_NO_NET)) << Trace();
+  // Each check is three attempts of two requests; three passes of them.
+  ASSERT_TRUE(RunUntil([&] { return server_.CountRequests(kSettingsPath) >= 18; }));
+  EXPECT_EQ(dlg.wizardState(), WIZARD_STATE_NO_NET);
+
+  server_.Serve(kSettingsPath, HttpReply::Ok(Settings(kCurrent)));
+  ASSERT_TRUE(WaitForState(WIZARD_STATE_PSP_FOUND)) << Trace();
+  EXPECT_THAT(states_,
+              ElementsAre(WIZARD_STATE_LANGUAGE, WIZARD_STATE_CHECKING_NET, WIZARD_STATE_NO_NET,
+                          WIZARD_STATE_CONNECT_PSP, WIZARD_STATE_PSP_FOUND));
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_FALSE(fs::exists(stick_ / "SWAYMO"));
+}
+
+TEST_F(EndToEnd, DownloadThatReceivesNothingIsTriedTwiceThenFails) {
+  server_.Serve("/ml/EBOOT.PBP", HttpReply::Status(404));
+  PlugPsp();
+  Open();
+  ChooseEnglishAndFindThePsp();
+  Press(IDC_NEXT);
+  ASSERT_TRUE(WaitForState(WIZARD_STATE_INSTALL_FAILED)) << Trace();
+  EXPECT_THAT(states_, ElementsAre(WIZARD_STATE_LANGUAGE, WIZARD_STATE_CHECKING_NET,
+                                   WIZARD_STATE_CONNECT_PSP, WIZARD_STATE_PSP_FOUND,
+                                   WIZARD_STATE_INSTALLING, WIZARD_STATE_INSTALL_FAILED));
+  EXPECT_EQ(server_.CountRequests("/ml/EBOOT.PBP"), 2u);
+  // A 400 ms pause after each of the two attempts.
+  EXPECT_GE(TickOf(WIZARD_STATE_INSTALL_FAILED) - TickOf(WIZARD_STATE_INSTALLING), 800u);
+  EXPECT_FALSE(fs::exists(Eboot()));
+  EXPECT_TRUE(fs::is_directory(Eboot().parent_path()));
+  EXPECT_EQ(ReadFile(LanguageFile()), std::string(1, '\0'));
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(EndToEnd, WriteFailureOnAReadOnlyStickFailsAtOnceAndKeepsTheOldPackage) {
+  fs::create_directories(Eboot().parent_path());
+  std::ofstream(Eboot(), std::ios::binary) << "old package";
+  ASSERT_TRUE(tmpfs_->MakeReadOnly());
+  PlugPsp();
+  Open();
+  ChooseEnglishAndFindThePsp();
+  Press(IDC_NEXT);
+  ASSERT_TRUE(WaitForState(WIZARD_STATE_INSTALL_FAILED)) << Trace();
+  EXPECT_THAT(states_, ElementsAre(WIZARD_STATE_LANGUAGE, WIZARD_STATE_CHECKING_NET,
+                                   WIZARD_STATE_CONNECT_PSP, WIZARD_STATE_PSP_FOUND,
+                                   WIZARD_STATE_INSTALLING, WIZARD_STATE_INSTALL_FAILED));
+  EXPECT_EQ(server_.CountRequests("/ml/EBOOT.PBP"), 1u);
+  EXPECT_EQ(ReadFile(Eboot()), "old package");
+  EXPECT_FALSE(fs::exists(LanguageFile()));
+}
+
+TEST_F(EndToEnd, EmptyAddressShowsTheServerMessageThenChecksAgain) {
+  server_.Serve(kSettingsPath, HttpReply::Ok(Settings(kCurrent, "DEMO_FILE_DOWNLOAD_URL_ML")));
+  PlugPsp();
+  CQuaysideDlg& dlg = Open();
+  ChooseEnglishAndFindThePsp();
+  Press(IDC_NEXT);
+  ASSERT_TRUE(RunUntil([&] { return states_.size() >= 8; })) << Trace();
+  EXPECT_THAT(states_, ElementsAre(WIZARD_STATE_LANGUAGE, WIZARD_STATE_CHECKING_NET,
+                                   WIZARD_STATE_CONNECT_PSP, WIZARD_STATE_PSP_FOUND,
+                                   WIZARD_STATE_INSTALLING, WIZARD_STATE_CHECKING_NET,
+                                   WIZARD_STATE_CONNECT_PSP, WIZARD_STATE_PSP_FOUND));
+  // The box came while the installing screen waited for it.
+  const auto boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, TextOfKey("IDS_INTERNET_ERROR_SERVER"));
+  EXPECT_EQ(boxes[0].stateWhileShown, WIZARD_STATE_INSTALLING);
+  // Found again, not for the first time: the worker empties the status line
+  // right after the screen, and it stays empty.
+  RunFor(700);
+  EXPECT_EQ(dlg.GetLine(3), L"");
+  EXPECT_TRUE(fs::is_directory(Eboot().parent_path()));
+  EXPECT_FALSE(fs::exists(Eboot()));
+  EXPECT_EQ(ReadFile(LanguageFile()), std::string(1, '\0'));
+}
+
+TEST_F(EndToEnd, PspUnpluggedOnTheFoundScreenAndPluggedBack) {
+  PlugPsp();
+  CQuaysideDlg& dlg = Open();
+  ChooseEnglishAndFindThePsp();
+  EXPECT_NE(dlg.GetLine(3), L"");  // the first detection names the drive
+  UnplugPsp();
+  ASSERT_TRUE(WaitForState(WIZARD_STATE_CONNECT_PSP)) << Trace();
+  ReplugPsp();
+  ASSERT_TRUE(WaitForState(WIZARD_STATE_PSP_FOUND)) << Trace();
+  EXPECT_THAT(states_, ElementsAre(WIZARD_STATE_LANGUAGE, WIZARD_STATE_CHECKING_NET,
+                                   WIZARD_STATE_CONNECT_PSP, WIZARD_STATE_PSP_FOUND,
+                                   WIZARD_STATE_CONNECT_PSP, WIZARD_STATE_PSP_FOUND));
+  // Found again, not for the first time: no drive text in the status line.
+  RunFor(700);
+  EXPECT_EQ(dlg.GetLine(3), L"");
+  EXPECT_EQ(states_.back(), WIZARD_STATE_PSP_FOUND);
+  EXPECT_FALSE(fs::exists(stick_ / "SWAYMO"));
+}
+
+TEST_F(EndToEnd, PspUnpluggedWhileInstallingFailsThenAsksForThePsp) {
+  HttpReply slow = HttpReply::Ok(PackageBody("/ml/EBOOT.PBP"));
+  slow.stallAfter = 100'000;
+  slow.stallMs = 60'000;
+  server_.Serve("/ml/EBOOT.PBP", slow);
+  PlugPsp();
+  Open();
+  ChooseEnglishAndFindThePsp();
+  Press(IDC_NEXT);
+  ASSERT_TRUE(RunUntil([&] { return server_.CountRequests("/ml/EBOOT.PBP") == 1; }));
+  ASSERT_TRUE(RunUntil([&] { return fs::exists(LanguageFile()); }));
+  UnplugPsp();
+  server_.EndStalls();
+  ASSERT_TRUE(WaitForState(WIZARD_STATE_CONNECT_PSP)) << Trace();
+  EXPECT_THAT(states_,
+              ElementsAre(WIZARD_STATE_LANGUAGE, WIZARD_STATE_CHECKING_NET,
+                          WIZARD_STATE_CONNECT_PSP, WIZARD_STATE_PSP_FOUND, WIZARD_STATE_INSTALLING,
+                          WIZARD_STATE_INSTALL_FAILED, WIZARD_STATE_CONNECT_PSP));
+  EXPECT_EQ(server_.CountRequests("/ml/EBOOT.PBP"), 1u);
+  const fs::path away = tmpfs_->path() / "away";
+  EXPECT_FALSE(fs::exists(away / "PSP" / "GAME" / "UPDATE" / "EBOOT.PBP"));
+  EXPECT_EQ(ReadFile(away / "SWAYMO" / "Language.bin"), std::string(1, '\0'));
+}
+
+TEST_F(EndToEnd, HandChosenDriveThatDisappearsSendsTheWizardBackOnEveryPass) {
+  // No PSP on USB: the user names the stick's drive himself.
+  CQuaysideDlg& dlg = Open();
+  Click({70, 187});
+  ASSERT_TRUE(WaitForState(WIZARD_STATE_CONNECT_PSP)) << Trace();
+  Press(IDC_SELECT);
+  ASSERT_EQ(dlg.wizardState(), WIZARD_STATE_CHOOSE_DRIVE);
+  ASSERT_EQ(dlg.driveLetter(), L'E');
+  Press(IDC_SELECT);  // this one
+  ASSERT_TRUE(WaitForState(WIZARD_STATE_FINISHED)) << Trace();
+  EXPECT_EQ(ReadFile(Eboot()), PackageBody("/ml/EBOOT.PBP"));
+  EXPECT_EQ(ReadFile(LanguageFile()), std::string(1, '\0'));
+
+  fs::rename(stick_, tmpfs_->path() / "away");
+  ASSERT_TRUE(WaitForState(WIZARD_STATE_CONNECT_PSP)) << Trace();
+  EXPECT_FALSE(dlg.manualConfirmed());
+  EXPECT_TRUE(dlg.manualMode());
+  // It stays there, and so it does when the drive answers again: the choice
+  // is no longer confirmed.
+  RunFor(1200);
+  fs::rename(tmpfs_->path() / "away", stick_);
+  RunFor(1200);
+  EXPECT_THAT(states_, ElementsAre(WIZARD_STATE_LANGUAGE, WIZARD_STATE_CHECKING_NET,
+                                   WIZARD_STATE_CONNECT_PSP, WIZARD_STATE_CHOOSE_DRIVE,
+                                   WIZARD_STATE_INSTALLING, WIZARD_STATE_FINISHED,
+                                   WIZARD_STATE_CONNECT_PSP));
+  EXPECT_EQ(ReadFile(Eboot()), PackageBody("/ml/EBOOT.PBP"));
+}
+
+TEST_F(EndToEnd, ExitDuringTheDownloadEndsTheWorkerWithoutAFinishedScreen) {
+  HttpReply stalled = HttpReply::Ok(PackageBody("/ml/EBOOT.PBP"));
+  stalled.stallAfter = 100'000;
+  stalled.stallMs = 60'000;
+  server_.Serve("/ml/EBOOT.PBP", stalled);
+  PlugPsp();
+  CQuaysideDlg& dlg = Open();
+  ChooseEnglishAndFindThePsp();
+  Press(IDC_NEXT);
+  ASSERT_TRUE(RunUntil([&] { return server_.CountRequests("/ml/EBOOT.PBP") == 1; }));
+  RunFor(300);
+
+  const auto start = plat::TickMs();
+  Press(IDC_EXIT);                             // the close sequence runs within the click
+  EXPECT_LT(plat::TickMs() - start, 10'000u);  // the close sequence's budget for the worker
+  EXPECT_TRUE(dlg.closing());
+  EXPECT_TRUE(dlg.WorkerEnded());
+  RunFor(600);
+  EXPECT_THAT(states_, ElementsAre(WIZARD_STATE_LANGUAGE, WIZARD_STATE_CHECKING_NET,
+                                   WIZARD_STATE_CONNECT_PSP, WIZARD_STATE_PSP_FOUND,
+                                   WIZARD_STATE_INSTALLING));
+  EXPECT_EQ(server_.CountRequests("/ml/EBOOT.PBP"), 1u);
+  EXPECT_FALSE(fs::exists(Eboot()));
+  EXPECT_EQ(ReadFile(LanguageFile()), std::string(1, '\0'));
+}
+
+}  // namespace
