@@ -1,9 +1,10 @@
 #include "platform/gfx/bitmap.h"
 
+#include <stb_image_write.h>
+
 #include <cstdio>
 
 #include "platform/fs/files.h"
-#include "platform/gfx/freeimage_ptr.h"
 #include "platform/gfx/picture_decoder.h"
 
 namespace plat {
@@ -23,18 +24,29 @@ std::optional<Bitmap> Bitmap::Load(const std::filesystem::path& file) {
 
 bool Bitmap::SavePng(const std::filesystem::path& file) const {
   if (empty()) return false;
-  FreeImagePtr img(FreeImage_Allocate(width_, height_, 24));
-  if (!img) return false;
-  for (int y = 0; y < height_; ++y) {
-    BYTE* dst = FreeImage_GetScanLine(img.get(), height_ - 1 - y);
-    const Pixel* src = Row(y);
-    for (int x = 0; x < width_; ++x) {
-      dst[3 * x + FI_RGBA_RED] = static_cast<BYTE>(src[x] >> 16);
-      dst[3 * x + FI_RGBA_GREEN] = static_cast<BYTE>(src[x] >> 8);
-      dst[3 * x + FI_RGBA_BLUE] = static_cast<BYTE>(src[x]);
-    }
+  std::vector<unsigned char> rgb;
+  rgb.reserve(pixels_.size() * 3);
+  for (const Pixel p : pixels_) {
+    rgb.push_back(static_cast<unsigned char>(p >> 16));
+    rgb.push_back(static_cast<unsigned char>(p >> 8));
+    rgb.push_back(static_cast<unsigned char>(p));
   }
-  return FreeImage_Save(FIF_PNG, img.get(), file.c_str(), 0) != 0;
+  const File out(std::fopen(file.c_str(), "wb"));
+  if (!out) return false;
+  bool written = true;
+  struct Sink {
+    std::FILE* file;
+    bool* ok;
+  } sink{out.get(), &written};
+  const auto write = [](void* context, void* data, int size) {
+    auto* s = static_cast<Sink*>(context);
+    if (std::fwrite(data, 1, static_cast<std::size_t>(size), s->file) !=
+        static_cast<std::size_t>(size))
+      *s->ok = false;
+  };
+  const bool encoded =
+      stbi_write_png_to_func(write, &sink, width_, height_, 3, rgb.data(), width_ * 3) != 0;
+  return encoded && written && std::fflush(out.get()) == 0;
 }
 
 }  // namespace plat

@@ -15,7 +15,7 @@ class Bitmap {
   Bitmap() = default;
   Bitmap(int width, int height, Pixel fill = 0);
 
-  // Decodes any picture file FreeImage reads; nullopt when it cannot.
+  // Decodes a BMP or PNG file; nullopt when it cannot.
   static std::optional<Bitmap> Load(const std::filesystem::path& file);
   // Writes the picture as PNG; false on failure.
   bool SavePng(const std::filesystem::path& file) const;

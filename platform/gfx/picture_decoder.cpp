@@ -1,66 +1,55 @@
 #include "platform/gfx/picture_decoder.h"
 
-#include <utility>
+#include <stb_image.h>
 
-#include "platform/gfx/freeimage_ptr.h"
+#include <climits>
+#include <memory>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace plat {
 namespace {
 
-void IgnoreMessage(FREE_IMAGE_FORMAT, const char*) {}
+struct StbiDeleter {
+  void operator()(unsigned char* pixels) const { stbi_image_free(pixels); }
+};
 
-std::FILE* Stream(fi_handle handle) {
-  return static_cast<std::FILE*>(handle);
-}
-
-unsigned DLL_CALLCONV Read(void* buffer, unsigned size, unsigned count, fi_handle handle) {
-  return static_cast<unsigned>(std::fread(buffer, size, count, Stream(handle)));
-}
-unsigned DLL_CALLCONV Write(void* buffer, unsigned size, unsigned count, fi_handle handle) {
-  return static_cast<unsigned>(std::fwrite(buffer, size, count, Stream(handle)));
-}
-int DLL_CALLCONV Seek(fi_handle handle, long offset, int origin) {
-  return std::fseek(Stream(handle), offset, origin);
-}
-long DLL_CALLCONV Tell(fi_handle handle) {
-  return std::ftell(Stream(handle));
+std::vector<unsigned char> ReadRest(std::FILE* file) {
+  std::vector<unsigned char> bytes;
+  unsigned char block[16384];
+  std::size_t n;
+  while ((n = std::fread(block, 1, sizeof block, file)) > 0)
+    bytes.insert(bytes.end(), block, block + n);
+  return bytes;
 }
 
-bool ToBitmap(FIBITMAP* decoded, Bitmap& out) {
-  FreeImagePtr standard;
-  if (FreeImage_GetImageType(decoded) != FIT_BITMAP) {
-    standard.reset(FreeImage_ConvertToStandardType(decoded, TRUE));
-    if (!standard) return false;
-    decoded = standard.get();
-  }
-  FreeImagePtr rgb(FreeImage_ConvertTo32Bits(decoded));
-  if (!rgb) return false;
-  Bitmap picture(static_cast<int>(FreeImage_GetWidth(rgb.get())),
-                 static_cast<int>(FreeImage_GetHeight(rgb.get())));
-  for (int y = 0; y < picture.height(); ++y) {
-    // FreeImage keeps the bottom row first, in BGRA byte order.
-    const BYTE* src = FreeImage_GetScanLine(rgb.get(), picture.height() - 1 - y);
-    Pixel* dst = picture.Row(y);
-    for (int x = 0; x < picture.width(); ++x) {
-      const BYTE* px = src + 4 * x;
-      dst[x] = (Pixel{px[FI_RGBA_RED]} << 16) | (Pixel{px[FI_RGBA_GREEN]} << 8) | px[FI_RGBA_BLUE];
-    }
-  }
-  out = std::move(picture);
-  return true;
+bool StartsWith(const std::vector<unsigned char>& bytes, std::string_view magic) {
+  return bytes.size() >= magic.size() &&
+         std::string_view(reinterpret_cast<const char*>(bytes.data()), magic.size()) == magic;
 }
 
 }  // namespace
 
 DecodeResult DecodePicture(std::FILE* file, Bitmap& out) {
   if (!file) return DecodeResult::kUnknownType;
-  FreeImage_SetOutputMessage(IgnoreMessage);
-  FreeImageIO io{Read, Write, Seek, Tell};
-  const FREE_IMAGE_FORMAT format = FreeImage_GetFileTypeFromHandle(&io, file, 0);
-  if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format))
+  const std::vector<unsigned char> bytes = ReadRest(file);
+  if (bytes.size() > static_cast<std::size_t>(INT_MAX)) return DecodeResult::kUndecodable;
+  using namespace std::string_view_literals;
+  if (!StartsWith(bytes, "\x89PNG\r\n\x1a\n"sv) && !StartsWith(bytes, "BM"sv))
     return DecodeResult::kUnknownType;
-  FreeImagePtr decoded(FreeImage_LoadFromHandle(format, &io, file, 0));
-  if (!decoded || !ToBitmap(decoded.get(), out)) return DecodeResult::kUndecodable;
+  int width = 0, height = 0, channels = 0;
+  const std::unique_ptr<unsigned char, StbiDeleter> rgb(stbi_load_from_memory(
+      bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels, 3));
+  if (!rgb || width <= 0 || height <= 0) return DecodeResult::kUndecodable;
+  Bitmap picture(width, height);
+  const unsigned char* src = rgb.get();
+  for (int y = 0; y < height; ++y) {
+    Pixel* dst = picture.Row(y);
+    for (int x = 0; x < width; ++x, src += 3)
+      dst[x] = (Pixel{src[0]} << 16) | (Pixel{src[1]} << 8) | src[2];
+  }
+  out = std::move(picture);
   return DecodeResult::kOk;
 }
 

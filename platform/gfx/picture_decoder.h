@@ -1,5 +1,5 @@
 #pragma once
-// Decodes a picture file through FreeImage from an open C stream (stands in
+// Decodes a BMP or PNG file with stb_image from an open C stream (stands in
 // for OLE picture loading and the DIB copy of a decoded picture).
 #include <cstdio>
 
@@ -9,7 +9,8 @@ namespace plat {
 
 enum class DecodeResult { kOk, kUnknownType, kUndecodable };
 
-// Reads from the stream's current position; out is set only on kOk.
+// Reads from the stream's current position to its end; out is set only on kOk.
+// Alpha is dropped: pure blue, not transparency, marks what is not drawn.
 DecodeResult DecodePicture(std::FILE* file, Bitmap& out);
 
 }  // namespace plat
