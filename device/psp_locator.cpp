@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "device/stick_layout.h"
+#include "platform/fs/drive_table.h"
 #include "platform/fs/files.h"
 #include "platform/usb/usb_devices.h"
 
@@ -54,6 +55,14 @@ void CopyDevicePath(const plat::UsbDevices& devices, std::size_t index, wchar_t*
   buffer[count] = 0;
 }
 
+// A device path of a PSP: Sony's vendor id and a PSP product id.
+bool IsPspPath(std::wstring_view path, unsigned& product) {
+  unsigned vendor = 0;
+  return CPSPLocator::ParseUsbIds(path, vendor, product) && vendor == kSonyVendorId &&
+         std::find(std::begin(kPspProductIds), std::end(kPspProductIds), product) !=
+             std::end(kPspProductIds);
+}
+
 }  // namespace
 
 bool CPSPLocator::IsIdle() const {
@@ -77,8 +86,11 @@ int CPSPLocator::Poll() {
       m_currentLetter = L'C';
       if (!candidates.empty()) {
         // The lowest letter with a PSP folder, else the highest candidate.
-        wchar_t choice = candidates.front();
-        for (wchar_t letter : candidates) {
+        // The PSP's own drives, where udev can tell them, before all others.
+        const std::vector<wchar_t> own = DrivesOnPsp(candidates);
+        const std::vector<wchar_t>& pool = own.empty() ? candidates : own;
+        wchar_t choice = pool.front();
+        for (wchar_t letter : pool) {
           if (HasPspFolder(letter)) choice = letter;
         }
         m_currentLetter = choice;
@@ -102,11 +114,13 @@ int CPSPLocator::Poll() {
   return 0;
 }
 
-int CPSPLocator::QueryDriveSpace(wchar_t letter) {
+int CPSPLocator::QueryDriveSpace(wchar_t letter, std::uint64_t* totalBytes,
+                                 std::uint64_t* freeBytes) {
   if (!IsDriveLetter(letter)) return -1;
   const auto space = plat::QueryDiskSpace(StickPath(letter, kStickRoot));
   if (!space) return -1;
-  RecordSizes(space->totalBytes, space->totalFreeBytes);
+  if (totalBytes != nullptr) *totalBytes = space->totalBytes;
+  if (freeBytes != nullptr) *freeBytes = space->totalFreeBytes;
   return 0;
 }
 
@@ -119,15 +133,29 @@ int CPSPLocator::FindPspUsbDevice() {
   wchar_t path[kDevicePathCapacity];
   for (std::size_t index = 0;; ++index) {
     CopyDevicePath(devices, index, path, kDevicePathCapacity);
-    if (path[0] == 0) return -1;
-    unsigned vendor = 0, product = 0;
-    if (!ParseUsbIds(path, vendor, product) || vendor != kSonyVendorId) continue;
-    if (std::find(std::begin(kPspProductIds), std::end(kPspProductIds), product) !=
-        std::end(kPspProductIds)) {
+    if (path[0] == 0) {
+      m_pspOnUsb = false;
+      return -1;
+    }
+    unsigned product = 0;
+    if (IsPspPath(path, product)) {
       m_isPspGo = product == kPspGoProductId;
+      m_pspOnUsb = true;
       return 0;
     }
   }
+}
+
+std::vector<wchar_t> CPSPLocator::DrivesOnPsp(const std::vector<wchar_t>& candidates) {
+  std::vector<wchar_t> own;
+  const plat::DriveTable drives = plat::DriveTable::Current();
+  for (wchar_t letter : candidates) {
+    const plat::DriveTable::Drive* drive = drives.Find(letter);
+    if (drive == nullptr || !drive->device) continue;  // SWAYMO_DRIVES: udev cannot tell
+    unsigned product = 0;
+    if (IsPspPath(plat::UsbPathOfBlockDevice(*drive->device), product)) own.push_back(letter);
+  }
+  return own;
 }
 
 int CPSPLocator::GetUsbInterfacePath(std::wstring_view interfaceClass, int index, wchar_t* buffer,
@@ -176,7 +204,7 @@ bool CPSPLocator::HasPspFolder(wchar_t letter) {
 int CPSPLocator::WriteTestDrive(wchar_t letter) {
   if (!IsDriveLetter(letter)) return -1;
   const std::wstring testFile = StickPath(letter, kStickWriteTestFile);
-  if (!plat::OpenFile(testFile, "wb")) return -1;  // closed at once
+  if (!plat::WriteFileSafely(testFile, nullptr, 0)) return -1;
   plat::RemoveFile(testFile);
   m_freeBytes = 0;
   const auto space = plat::QueryDiskSpace(StickPath(letter, kStickRoot));

@@ -1,10 +1,13 @@
 #pragma once
 // Finds the drive letter of the memory stick of a PSP connected by USB: a PSP
-// among the USB devices, then a drive from Z down to D of a stick's size,
-// preferably one with a PSP or mp_root folder at its root.
+// among the USB devices, then a drive from Z down to D of a stick's size. The
+// PSP's own drive comes first where udev can tell which one it is (its block
+// device sits on the PSP's USB device); then one with a PSP or mp_root folder
+// at its root.
 #include <atomic>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 enum PspSearchState {
   PSP_STATE_SEARCHING = 0,  // nothing known yet, or the PSP left USB
@@ -13,7 +16,8 @@ enum PspSearchState {
 };
 
 // Poll and the internal operations run on one worker thread; the getters and
-// QueryDriveSpace may be called from any thread.
+// QueryDriveSpace may be called from any thread (QueryDriveSpace asks the
+// drive's file system, which may take long: never on the window's thread).
 class CPSPLocator {
  public:
   CPSPLocator() = default;
@@ -31,10 +35,14 @@ class CPSPLocator {
   std::uint64_t GetTotalBytes() const { return IsFound() ? m_totalBytes.load() : 0; }
   std::uint64_t GetFreeBytes() const { return IsFound() ? m_freeBytes.load() : 0; }
   bool IsPspGo() const { return m_isPspGo; }
+  // The last look at the USB devices found a PSP.
+  bool IsPspOnUsb() const { return m_pspOnUsb; }
 
-  // Measures the drive of letter into the sizes; 0, or -1 (sizes untouched)
-  // when its file system does not answer. State and letter stay.
-  int QueryDriveSpace(wchar_t letter);
+  // 0 with the total and free bytes of the drive of letter (either pointer
+  // may be null), or -1 when its file system does not answer. The found
+  // drive's sizes, state and letter stay as they are.
+  static int QueryDriveSpace(wchar_t letter, std::uint64_t* totalBytes = nullptr,
+                             std::uint64_t* freeBytes = nullptr);
 
   // The device path of the index-th present device of the interface class
   // into buffer (at most capacity - 1 characters and a terminator), empty
@@ -49,10 +57,13 @@ class CPSPLocator {
   int FindPspUsbDevice();
   int TestCandidateDrive(wchar_t letter);
   static bool HasPspFolder(wchar_t letter);
+  // The candidates whose block device sits on a PSP on USB, in their order.
+  static std::vector<wchar_t> DrivesOnPsp(const std::vector<wchar_t>& candidates);
   int WriteTestDrive(wchar_t letter);
   void RecordSizes(std::uint64_t total, std::uint64_t free);
 
   std::atomic<bool> m_isPspGo{false};
+  std::atomic<bool> m_pspOnUsb{false};
   std::atomic<int> m_state{PSP_STATE_SEARCHING};
   std::atomic<int> m_pollDepth{0};
   std::atomic<wchar_t> m_currentLetter{0};

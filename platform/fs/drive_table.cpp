@@ -1,16 +1,15 @@
 #include "platform/fs/drive_table.h"
 
-#include <dirent.h>
 #include <pwd.h>
-#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstdlib>
 #include <fstream>
-#include <memory>
-#include <set>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -81,6 +80,11 @@ bool IsRemovableMediaMount(std::string_view mountPoint) {
   return false;
 }
 
+// The memory stick is FAT; nothing else can be it.
+bool IsFatFileSystem(std::string_view type) {
+  return type == "vfat" || type == "msdos" || type == "fuse.fusefat";
+}
+
 std::string ReadFile(const char* path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
@@ -88,27 +92,48 @@ std::string ReadFile(const char* path) {
   return text.str();
 }
 
-bool Exists(const std::filesystem::path& p) {
-  struct stat st;
-  return lstat(p.c_str(), &st) == 0;
+// "8:17" as a device number.
+std::optional<std::uint64_t> ParseDeviceNumber(std::string_view text) {
+  const std::size_t colon = text.find(':');
+  if (colon == std::string_view::npos) return std::nullopt;
+  unsigned major = 0, minor = 0;
+  const auto [endMajor, errMajor] = std::from_chars(text.data(), text.data() + colon, major);
+  const auto [endMinor, errMinor] =
+      std::from_chars(text.data() + colon + 1, text.data() + text.size(), minor);
+  if (errMajor != std::errc{} || errMinor != std::errc{} || endMajor != text.data() + colon ||
+      endMinor != text.data() + text.size()) {
+    return std::nullopt;
+  }
+  return makedev(major, minor);
 }
 
-// The entry of folder whose name equals name ignoring case (the first in
-// byte order when several do); empty when there is none.
-std::string FindIgnoringCase(const std::filesystem::path& folder, std::wstring_view name) {
-  const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.empty() ? "." : folder.c_str()),
-                                                &closedir);
-  if (!dir) return {};
-  std::string best;
-  while (const dirent* entry = readdir(dir.get())) {
-    const std::string candidate = entry->d_name;
-    if (candidate == "." || candidate == "..") continue;
-    if (EqualsIgnoringCase(DecodeUtf8(candidate), name) && (best.empty() || candidate < best)) {
-      best = candidate;
-    }
+struct Mount {
+  std::string mountPoint;
+  std::string root;  // the part of the file system mounted: "/" unless a bind mount
+  std::string type;
+  std::optional<std::uint64_t> device;
+};
+
+// One mountinfo line: id, parent, major:minor, root, mount point, options,
+// optional fields up to "-", then the file system type.
+std::optional<Mount> ParseMountLine(const std::string& line) {
+  std::istringstream fields(line);
+  std::string id, parent, device, root, mountPoint, options;
+  if (!(fields >> id >> parent >> device >> root >> mountPoint >> options)) return std::nullopt;
+  std::string field;
+  while (fields >> field && field != "-") {
   }
-  return best;
+  Mount mount;
+  if (field != "-" || !(fields >> mount.type)) return std::nullopt;
+  mount.mountPoint = UnescapeMountPoint(mountPoint);
+  mount.root = UnescapeMountPoint(root);
+  mount.device = ParseDeviceNumber(device);
+  return mount;
 }
+
+std::mutex g_tableMutex;
+std::function<std::string()> g_mountTableSource;  // guarded by g_tableMutex
+DriveTable g_lastTable;                           // the letters given so far
 
 std::wstring NativeToWide(const std::filesystem::path& p) {
   return DecodeUtf8(p.native());
@@ -142,86 +167,58 @@ DriveTable DriveTable::FromSpec(std::string_view spec) {
   return table;
 }
 
-DriveTable DriveTable::FromMountInfo(std::string_view mountinfo) {
-  std::set<std::string> mountPoints;  // ordered, each once
+DriveTable DriveTable::FromMountInfo(std::string_view mountinfo, const DriveTable& previous) {
+  // A mount point mounted over again shows the last mount made there.
+  std::map<std::string, Mount> top;  // by mount point, ordered
   std::istringstream lines{std::string(mountinfo)};
   for (std::string line; std::getline(lines, line);) {
-    std::istringstream fields(line);
-    std::string field;
-    for (int i = 0; i < 5 && fields >> field; ++i) {
+    auto mount = ParseMountLine(line);
+    if (mount && IsRemovableMediaMount(mount->mountPoint)) {
+      top[mount->mountPoint] = std::move(*mount);
     }
-    if (!fields) continue;
-    std::string mountPoint = UnescapeMountPoint(field);
-    if (IsRemovableMediaMount(mountPoint)) mountPoints.insert(std::move(mountPoint));
   }
   DriveTable table;
+  std::vector<const Mount*> fresh;
+  for (const auto& [mountPoint, mount] : top) {
+    if (!IsFatFileSystem(mount.type) || mount.root != "/") continue;
+    const auto kept = std::find_if(
+        previous.drives_.begin(), previous.drives_.end(), [&mount = mount](const auto& entry) {
+          return entry.second.root == mount.mountPoint && entry.second.device == mount.device;
+        });
+    if (kept != previous.drives_.end()) {
+      table.drives_[kept->first] = kept->second;
+    } else {
+      fresh.push_back(&mount);
+    }
+  }
   wchar_t letter = kFirstDiscoveredLetter;
-  for (const auto& mountPoint : mountPoints) {
+  for (const Mount* mount : fresh) {
+    while (letter <= L'Z' && table.drives_.count(letter) != 0) ++letter;
     if (letter > L'Z') break;
-    table.drives_[letter++] = Drive{mountPoint, std::nullopt};
+    table.drives_[letter] = Drive{mount->mountPoint, std::nullopt, mount->device};
   }
   return table;
 }
 
 DriveTable DriveTable::Current() {
   if (const char* spec = std::getenv("SWAYMO_DRIVES")) return FromSpec(spec);
-  return FromMountInfo(ReadFile("/proc/self/mountinfo"));
+  std::lock_guard lock(g_tableMutex);
+  const std::string text =
+      g_mountTableSource ? g_mountTableSource() : ReadFile("/proc/self/mountinfo");
+  g_lastTable = FromMountInfo(text, g_lastTable);
+  return g_lastTable;
+}
+
+void SetMountTableSource(std::function<std::string()> source) {
+  std::lock_guard lock(g_tableMutex);
+  g_mountTableSource = std::move(source);
+  g_lastTable = DriveTable{};
 }
 
 const DriveTable::Drive* DriveTable::Find(wchar_t letter) const {
   if (letter >= L'a' && letter <= L'z') letter = static_cast<wchar_t>(letter - L'a' + L'A');
   const auto it = drives_.find(letter);
   return it == drives_.end() ? nullptr : &it->second;
-}
-
-std::optional<std::filesystem::path> ToNativePath(std::wstring_view path) {
-  return ToNativePath(path, DriveTable::Current());
-}
-
-std::optional<std::filesystem::path> ToNativePath(std::wstring_view path,
-                                                  const DriveTable& drives) {
-  if (path.empty()) return std::nullopt;
-  std::filesystem::path base;
-  const bool hasLetter =
-      path.size() >= 2 && path[1] == L':' &&
-      ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
-  if (hasLetter) {
-    const DriveTable::Drive* drive = drives.Find(path[0]);
-    if (drive == nullptr) return std::nullopt;
-    base = drive->root;
-    path.remove_prefix(2);
-  } else if (path[0] == L'\\' || path[0] == L'/') {
-    base = "/";
-  }
-
-  std::vector<std::wstring_view> parts;
-  while (!path.empty()) {
-    const std::size_t sep = path.find_first_of(L"\\/");
-    if (sep != 0) parts.push_back(path.substr(0, sep));
-    path = sep == std::wstring_view::npos ? std::wstring_view{} : path.substr(sep + 1);
-  }
-
-  std::filesystem::path exact = base;
-  for (auto part : parts) exact /= EncodeUtf8(part);
-  if (exact.empty()) return std::filesystem::path(".");
-  if (Exists(exact)) return exact;
-
-  // Walk down, matching each missing component ignoring case, as FAT does.
-  std::filesystem::path resolved = base;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    const std::string name = EncodeUtf8(parts[i]);
-    if (name == "." || name == ".." || Exists(resolved / name)) {
-      resolved /= name;
-      continue;
-    }
-    const std::string match = FindIgnoringCase(resolved, parts[i]);
-    if (match.empty()) {
-      for (std::size_t k = i; k < parts.size(); ++k) resolved /= EncodeUtf8(parts[k]);
-      break;
-    }
-    resolved /= match;
-  }
-  return resolved;
 }
 
 std::wstring ProgramFolder() {

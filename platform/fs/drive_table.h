@@ -1,10 +1,13 @@
 #pragma once
-// Drive letters D..Z mapped to mount points, and the translation of
-// Windows-style paths ("E:\PSP\GAME", "/opt/swaymo/\Dat\x.dat") to native ones.
+// Drive letters D..Z mapped to mount points (stands in for the drive letters
+// of GetLogicalDrives). Discovered drives are the FAT media mounts of the
+// mount table; a mount keeps its letter while it stays mounted.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace plat {
@@ -14,16 +17,19 @@ class DriveTable {
   struct Drive {
     std::filesystem::path root;
     std::optional<std::uint64_t> capBytes;  // reported capacity limit (SWAYMO_DRIVES SIZE)
+    std::optional<std::uint64_t> device;    // the mount's device number (discovered drives)
   };
 
   // "E=/path[:SIZE],F=/other" as in SWAYMO_DRIVES (SIZE: bytes or with K, M, G, T).
   static DriveTable FromSpec(std::string_view spec);
-  // Removable media (under /media, /run/media, /mnt) of a mountinfo text,
-  // lettered from D up in mount-point order.
-  static DriveTable FromMountInfo(std::string_view mountinfo);
+  // The FAT file systems (vfat, msdos, fuse.fusefat) mounted whole under
+  // /media, /run/media or /mnt in a mountinfo text. Mounts of previous (same
+  // mount point, same device) keep their letters; the others take the lowest
+  // free letters from D up, in mount-point order.
+  static DriveTable FromMountInfo(std::string_view mountinfo, const DriveTable& previous = {});
 
-  // The process's table: SWAYMO_DRIVES when set, else /proc/self/mountinfo,
-  // read again on every call so that sticks may come and go.
+  // The process's table: SWAYMO_DRIVES (letters fixed as given) when set, else
+  // the mount table, read again on every call so that sticks may come and go.
   static DriveTable Current();
 
   const Drive* Find(wchar_t letter) const;  // letter in either case
@@ -33,12 +39,10 @@ class DriveTable {
   std::map<wchar_t, Drive> drives_;  // upper-case letters
 };
 
-// Translates a Windows-style path to a native one. "X:..." goes through the
-// drive table (nullopt when the letter maps to nothing); any other path is
-// native with backslashes as separators. A component that does not exist
-// under its exact name resolves case-insensitively, as on FAT.
-std::optional<std::filesystem::path> ToNativePath(std::wstring_view path);
-std::optional<std::filesystem::path> ToNativePath(std::wstring_view path, const DriveTable& drives);
+// Tests: Current() reads its mount table from source instead of
+// /proc/self/mountinfo (an empty function: from there again), and forgets
+// the letters it gave so far.
+void SetMountTableSource(std::function<std::string()> source);
 
 // The folder of the running program and the user's application-data folder
 // ($XDG_CONFIG_HOME, else ~/.config), as wide native paths.

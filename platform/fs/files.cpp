@@ -2,26 +2,39 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "platform/core/wide_text.h"
+#include "platform/fs/drive_paths.h"
 #include "platform/fs/drive_table.h"
 
 namespace plat {
 namespace {
 
-// "E:", "E:\" and the like: the root of a drive, which may itself be a link.
-bool IsDriveRoot(std::wstring_view path) {
-  return path.size() >= 2 && path[1] == L':' &&
-         path.find_first_not_of(L"\\/", 2) == std::wstring_view::npos;
+using fsdetail::Purpose;
+
+// ".NAME.xxxxxx" beside NAME: hidden, and unique for each try.
+std::string TempNameFor(const std::string& name) {
+  static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  unsigned char random[6] = {};
+  if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
+    static std::atomic<unsigned> counter{0};
+    const unsigned n = ++counter ^ static_cast<unsigned>(getpid());
+    for (std::size_t i = 0; i < sizeof random; ++i) random[i] = static_cast<unsigned char>(n >> i);
+  }
+  std::string temp = "." + name + ".";
+  for (unsigned char r : random) temp += kChars[r % (sizeof kChars - 1)];
+  return temp;
 }
 
 EntryKind KindOfMode(mode_t mode) {
@@ -63,44 +76,77 @@ bool MatchesPattern(std::wstring_view name, std::wstring_view pattern) {
 }  // namespace
 
 File OpenFile(std::wstring_view path, const char* mode) {
-  const auto native = ToNativePath(path);
-  if (!native || mode == nullptr) return nullptr;
-  const std::string closeOnExec = std::string(mode) + "e";
-  File file(std::fopen(native->c_str(), closeOnExec.c_str()));
-  // A folder opens on Linux; under Windows it does not.
-  struct stat info {};
-  if (file && fstat(fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode)) return nullptr;
-  return file;
+  if (mode == nullptr) return nullptr;
+  const std::string_view how = mode;
+  const bool update = how.find('+') != std::string_view::npos;
+  int flags = 0;
+  switch (how.empty() ? 0 : how[0]) {
+    case 'r':
+      flags = update ? O_RDWR : O_RDONLY;
+      break;
+    case 'w':
+      flags = (update ? O_RDWR : O_WRONLY) | O_CREAT | O_TRUNC;
+      break;
+    case 'a':
+      flags = (update ? O_RDWR : O_WRONLY) | O_CREAT | O_APPEND;
+      break;
+    default:
+      return nullptr;
+  }
+  const bool reading = flags == O_RDONLY;
+  const auto at = fsdetail::Locate(path, reading ? Purpose::kLook : Purpose::kWrite);
+  if (!at || at->name.empty()) return nullptr;
+  // Only a regular file: a FIFO would block, a device is no file, and a
+  // folder, which opens on Linux, does not under Windows.
+  struct stat st {};
+  if (fstatat(at->folder.get(), at->name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+      !S_ISREG(st.st_mode) && (at->onDrive || !S_ISLNK(st.st_mode))) {
+    return nullptr;
+  }
+  fsdetail::Fd fd = fsdetail::OpenIn(*at, at->name, flags | O_NONBLOCK, 0666);
+  if (!fd || fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+  fcntl(fd.get(), F_SETFL, fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+  std::FILE* file = fdopen(fd.get(), mode);
+  if (file == nullptr) return nullptr;
+  fd.Release();
+  return File(file);
 }
 
 bool CanOpenForReading(std::wstring_view path) {
-  const auto native = ToNativePath(path);
-  return native && faccessat(AT_FDCWD, native->c_str(), R_OK, AT_EACCESS) == 0;
+  const auto at = fsdetail::Locate(path, Purpose::kLook);
+  return at && faccessat(at->folder.get(), at->name.empty() ? "." : at->name.c_str(), R_OK,
+                         AT_EACCESS | AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 bool RemoveFile(std::wstring_view path) {
-  const auto native = ToNativePath(path);
-  return native && unlink(native->c_str()) == 0;
+  const auto at = fsdetail::Locate(path, Purpose::kWrite);
+  return at && !at->name.empty() && unlinkat(at->folder.get(), at->name.c_str(), 0) == 0;
 }
 
 bool WriteFileSafely(std::wstring_view path, const void* data, std::size_t size) {
-  const auto native = ToNativePath(path);
-  if (!native || native->filename().empty()) return false;
-  const std::filesystem::path folder = native->parent_path();
-  std::string name = native->filename().string();
-  name.insert(0, 1, '.');
-  name.append(".XXXXXX");
-  std::string temp = (folder / name).string();
-  const int fd = mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return false;
+  const auto at = fsdetail::Locate(path, Purpose::kWrite);
+  if (!at || at->name.empty()) return false;
+  const int folder = at->folder.get();
+  mode_t mode = 0644;
   struct stat old {};
-  const mode_t mode = stat(native->c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-  fchmod(fd, mode);
+  if (fstatat(folder, at->name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (!S_ISREG(old.st_mode)) return false;  // a link, FIFO or folder is never replaced
+    mode = old.st_mode & 07777;
+  }
+  std::string temp;
+  fsdetail::Fd fd;
+  for (int attempt = 0; attempt < 8 && !fd; ++attempt) {
+    temp = TempNameFor(at->name);
+    fd = fsdetail::OpenIn(*at, temp, O_WRONLY | O_CREAT | O_EXCL, mode);
+    if (!fd && errno != EEXIST) return false;
+  }
+  if (!fd) return false;
+  fchmod(fd.get(), mode);
   const auto* bytes = static_cast<const char*>(data);
   std::size_t done = 0;
   bool ok = true;
   while (ok && done < size) {
-    const ssize_t n = write(fd, bytes + done, size - done);
+    const ssize_t n = write(fd.get(), bytes + done, size - done);
     if (n > 0) {
       done += static_cast<std::size_t>(n);
     } else if (n < 0 && errno == EINTR) {
@@ -109,46 +155,49 @@ bool WriteFileSafely(std::wstring_view path, const void* data, std::size_t size)
       ok = false;  // a full device gives 0 or ENOSPC
     }
   }
-  ok = ok && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  ok = ok && rename(temp.c_str(), native->c_str()) == 0;
+  ok = ok && fsync(fd.get()) == 0;
+  ok = close(fd.Release()) == 0 && ok;
+  ok = ok && renameat(folder, temp.c_str(), folder, at->name.c_str()) == 0;
   if (!ok) {
-    unlink(temp.c_str());
+    unlinkat(folder, temp.c_str(), 0);
     return false;
   }
   // The rename is durable only once the folder is flushed too.
-  const int folderFd =
-      open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folderFd < 0) return false;
-  ok = fsync(folderFd) == 0 || errno == EINVAL;  // EINVAL: the file system has nothing to flush
-  close(folderFd);
-  return ok;
+  return fsync(folder) == 0 || errno == EINVAL;  // EINVAL: the file system has nothing to flush
 }
 
 bool CreateFolder(std::wstring_view path) {
-  const auto native = ToNativePath(path);
-  return native && mkdir(native->c_str(), 0777) == 0;
+  const auto at = fsdetail::Locate(path, Purpose::kWrite);
+  return at && !at->name.empty() && mkdirat(at->folder.get(), at->name.c_str(), 0777) == 0;
 }
 
 bool RemoveFolder(std::wstring_view path) {
-  const auto native = ToNativePath(path);
-  return native && rmdir(native->c_str()) == 0;
+  const auto at = fsdetail::Locate(path, Purpose::kWrite);
+  return at && !at->name.empty() && unlinkat(at->folder.get(), at->name.c_str(), AT_REMOVEDIR) == 0;
 }
 
 EntryKind KindOfPath(std::wstring_view path) {
-  const auto native = ToNativePath(path);
-  struct stat st;
-  if (!native) return EntryKind::kNone;
-  const int result = IsDriveRoot(path) ? stat(native->c_str(), &st) : lstat(native->c_str(), &st);
+  const auto at = fsdetail::Locate(path, Purpose::kLook);
+  struct stat st {};
+  if (!at) return EntryKind::kNone;
+  const int result = at->name.empty()
+                         ? fstat(at->folder.get(), &st)
+                         : fstatat(at->folder.get(), at->name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
   return result == 0 ? KindOfMode(st.st_mode) : EntryKind::kNone;
 }
 
 std::vector<FolderEntry> ListFolder(std::wstring_view folder, std::wstring_view pattern) {
   std::vector<FolderEntry> entries;
-  const auto native = ToNativePath(folder);
-  if (!native) return entries;
-  const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(native->c_str()), &closedir);
+  const auto at = fsdetail::Locate(folder, Purpose::kLook);
+  if (!at) return entries;
+  fsdetail::Fd listing =
+      at->name.empty()
+          ? fsdetail::Fd(openat(at->folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+          : fsdetail::OpenIn(*at, at->name, O_RDONLY | O_DIRECTORY);
+  if (!listing) return entries;
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(fdopendir(listing.get()), &closedir);
   if (!dir) return entries;
+  listing.Release();
   while (const dirent* entry = readdir(dir.get())) {
     const std::string_view rawName = entry->d_name;
     if (rawName == "." || rawName == "..") continue;
@@ -179,14 +228,14 @@ std::vector<FolderEntry> ListFolder(std::wstring_view folder, std::wstring_view 
 }
 
 std::optional<DiskSpace> QueryDiskSpace(std::wstring_view path) {
-  const DriveTable drives = DriveTable::Current();
-  const auto native = ToNativePath(path, drives);
+  const auto at = fsdetail::Locate(path, Purpose::kLook);
   struct statvfs fs;
-  if (!native || statvfs(native->c_str(), &fs) != 0) return std::nullopt;
+  if (!at || fstatvfs(at->folder.get(), &fs) != 0) return std::nullopt;
   DiskSpace space;
   space.totalBytes = std::uint64_t{fs.f_blocks} * fs.f_frsize;
   space.freeBytes = std::uint64_t{fs.f_bavail} * fs.f_frsize;
   space.totalFreeBytes = std::uint64_t{fs.f_bfree} * fs.f_frsize;
+  const DriveTable drives = DriveTable::Current();
   const DriveTable::Drive* drive =
       path.size() >= 2 && path[1] == L':' ? drives.Find(path[0]) : nullptr;
   if (drive != nullptr && drive->capBytes) {

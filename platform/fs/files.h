@@ -1,8 +1,12 @@
 #pragma once
 // Files and folders addressed by Windows-style wide paths (stands in for
 // CreateDirectoryW, RemoveDirectoryW, FindFirstFileW, _wfopen_s, _wremove,
-// GetDiskFreeSpaceExW). Paths are translated by ToNativePath (drive_table.h);
-// a path whose drive letter maps to nothing fails every call quietly.
+// GetDiskFreeSpaceExW). A path on a drive ("E:\PSP\GAME") is resolved beneath
+// the drive's root without following links, refusing "." and "..", and with
+// names matched ignoring case as on FAT; a link where a folder should be fails
+// the call. Writes through the pinned letter check the pin (drive_pin.h). A
+// path whose drive letter maps to nothing fails every call quietly. Any other
+// path is native, with backslashes as separators, and exact in case.
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -18,7 +22,9 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-// Opens with C modes ("rb", "wb", ...); null on failure.
+// Opens a regular file with C modes ("rb", "wb", ...); null on failure, and
+// for a FIFO, a device or a folder (never waiting on them). On a drive the
+// file itself may not be a link either.
 File OpenFile(std::wstring_view path, const char* mode);
 // Whether path could be opened for reading, found without opening it (an
 // open would wait forever on a FIFO).
@@ -27,7 +33,8 @@ bool RemoveFile(std::wstring_view path);
 // Replaces the file at path with size bytes of data so that it is on the
 // device when this returns true: the data goes to a new file beside it,
 // which is flushed, renamed over path, and its folder flushed. On false the
-// file at path is as it was and nothing new is left behind.
+// file at path is as it was and nothing new is left behind. Anything but a
+// regular file at path (a link, a FIFO) fails the write.
 bool WriteFileSafely(std::wstring_view path, const void* data, std::size_t size);
 bool CreateFolder(std::wstring_view path);
 // Removes an empty folder.

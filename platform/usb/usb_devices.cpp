@@ -64,6 +64,18 @@ UsbDevices UsbDevices::Present() {
   return result;
 }
 
+std::wstring UsbPathOfBlockDevice(std::uint64_t deviceNumber) {
+  UdevPtr<udev> context(udev_new());
+  if (!context) return {};
+  UdevPtr<udev_device> block(
+      udev_device_new_from_devnum(context.get(), 'b', static_cast<dev_t>(deviceNumber)));
+  if (!block) return {};
+  // The parent belongs to the block device and goes with it.
+  udev_device* usb =
+      udev_device_get_parent_with_subsystem_devtype(block.get(), "usb", "usb_device");
+  return usb != nullptr ? DevicePath(usb) : std::wstring();
+}
+
 std::wstring UsbDevices::PathAt(std::size_t index) const {
   return index < paths_.size() ? paths_[index] : std::wstring();
 }

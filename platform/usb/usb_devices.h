@@ -2,6 +2,7 @@
 // The present USB devices, each named by a Windows-style device interface
 // path (stands in for SetupAPI's enumeration of USB device interfaces).
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,5 +28,10 @@ class UsbDevices {
   bool listed_ = false;
   std::vector<std::wstring> paths_;
 };
+
+// The device path (as PathAt spells it) of the USB device that the block
+// device of deviceNumber sits on, found through its udev parents; empty when
+// it sits on none or udev cannot tell.
+std::wstring UsbPathOfBlockDevice(std::uint64_t deviceNumber);
 
 }  // namespace plat

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "device/stick_layout.h"
+#include "platform/fs/drive_table.h"
 #include "platform/fs/files.h"
 #include "platform/usb/usb_devices.h"
 #include "tests/device/drive_fixture.h"
@@ -301,27 +302,31 @@ TEST_F(LocatorTest, FallbackWriteTestFailsOnReadOnlyOrLargeSticks) {
   }
 }
 
-TEST_F(LocatorTest, QueryDriveSpaceMeasuresWithoutMovingTheSearch) {
+// Measuring another drive never changes what the found screen shows.
+TEST_F(LocatorTest, QueryDriveSpaceMeasuresWithoutTouchingTheFoundDrive) {
   PlugPsp();
   Mount(L'E', 64 * kMiB);
   Mount(L'F', 32 * kMiB);
   locator_.Poll();
   ASSERT_EQ(locator_.GetDriveLetter(), L'F');
-  EXPECT_EQ(locator_.QueryDriveSpace(L'E'), 0);
-  EXPECT_EQ(locator_.GetTotalBytes(), 64 * kMiB);
+  std::uint64_t total = 0, free = 0;
+  EXPECT_EQ(locator_.QueryDriveSpace(L'E', &total, &free), 0);
+  EXPECT_EQ(total, 64 * kMiB);
+  EXPECT_EQ(free, 64 * kMiB);
+  EXPECT_EQ(locator_.GetTotalBytes(), 32 * kMiB);
   EXPECT_EQ(locator_.GetDriveLetter(), L'F');
   EXPECT_TRUE(locator_.IsFound());
   for (wchar_t letter : {L'Q', L'\0', L'?'}) {
-    EXPECT_EQ(locator_.QueryDriveSpace(letter), -1);
-    EXPECT_EQ(locator_.GetTotalBytes(), 64 * kMiB) << "sizes left as they were";
+    total = 7;
+    EXPECT_EQ(locator_.QueryDriveSpace(letter, &total), -1);
+    EXPECT_EQ(total, 7u);
   }
-  EXPECT_EQ(locator_.QueryDriveSpace(L'f'), 0);
+  EXPECT_EQ(locator_.QueryDriveSpace(L'e'), 0);
   EXPECT_EQ(locator_.GetTotalBytes(), 32 * kMiB);
 
-  CPSPLocator fresh;  // not found: the getters say 0 whatever was measured
+  CPSPLocator fresh;  // not found: the getters say 0
   EXPECT_EQ(fresh.QueryDriveSpace(L'E'), 0);
   EXPECT_EQ(fresh.GetTotalBytes(), 0u);
-  EXPECT_EQ(fresh.GetFreeBytes(), 0u);
   EXPECT_EQ(fresh.GetStatus(), PSP_STATE_SEARCHING);
 }
 
@@ -379,6 +384,46 @@ TEST_F(LocatorTest, TheWindowThreadMayReadWhileTheWorkerPolls) {
   EXPECT_EQ(oddReads, 0);
   EXPECT_TRUE(locator_.IsIdle());
   EXPECT_EQ(locator_.GetDriveLetter(), L'F');
+}
+
+// The PSP's own drive comes first where udev can tell which it is: its block
+// device sits on the PSP's USB device. Two sticks under /mnt, named FAT by a
+// mount table fixture; the other one holds a PSP folder.
+TEST_F(LocatorTest, ThePspsOwnDriveComesFirstWhereUdevCanTell) {
+  if (!fs::is_directory("/mnt")) GTEST_SKIP() << "no /mnt folder on this machine";
+  testsupport::TmpfsMount own("size=32m", "/mnt");
+  testsupport::TmpfsMount other("size=16m", "/mnt");
+  if (!own.Mounted() || !other.Mounted()) GTEST_SKIP() << own.Reason();
+  MakeFolder(other.path(), "PSP");
+  usb_.AddBlock(PlugPsp("01c8", "1-2"), "sdb1", "8:17");
+  usb_.AddBlock(usb_.AddDevice("1-3", "0781", "5567", "FLASH"), "sdc1", "8:33");
+  testsupport::ScopedEnv noDrives("SWAYMO_DRIVES", nullptr);
+
+  struct Case {
+    const char* what;
+    const char* ownDevice;
+    bool ownChosen;
+  };
+  for (const Case c : {Case{"its partition is on the PSP", "8:17", true},
+                       Case{"FUSE: udev cannot tell", "0:77", false},
+                       Case{"on another USB device", "8:33", false}}) {
+    SCOPED_TRACE(c.what);
+    const std::string table = "40 22 " + std::string(c.ownDevice) + " / " + own.path().string() +
+                              " rw - vfat /dev/sdb1 rw\n41 22 8:33 / " + other.path().string() +
+                              " rw - vfat /dev/sdc1 rw\n";
+    plat::SetMountTableSource([&table] { return table; });
+    const plat::DriveTable drives = plat::DriveTable::Current();
+    wchar_t ownLetter = 0, otherLetter = 0;
+    for (const auto& [letter, drive] : drives.drives()) {
+      (drive.root == own.path() ? ownLetter : otherLetter) = letter;
+    }
+    CPSPLocator locator;
+    locator.Poll();
+    ASSERT_TRUE(locator.IsFound());
+    EXPECT_EQ(locator.GetDriveLetter(), c.ownChosen ? ownLetter : otherLetter);
+    EXPECT_EQ(locator.GetTotalBytes(), c.ownChosen ? 32 * kMiB : 16 * kMiB);
+  }
+  plat::SetMountTableSource({});
 }
 
 }  // namespace

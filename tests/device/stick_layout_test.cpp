@@ -1,6 +1,7 @@
 #include "device/stick_layout.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -76,6 +77,61 @@ TEST_F(StickLayoutTest, AnExistingApplicationFileIsReplaced) {
   ASSERT_TRUE(plat::WriteFileSafely(path, longer.data(), longer.size()));
   ASSERT_TRUE(plat::WriteFileSafely(path, "new", 3));
   EXPECT_EQ(Read(stick_.path() / "PSP/GAME/UPDATE/EBOOT.PBP"), "new");
+}
+
+// A link or a FIFO at any place the wizard writes: the write through it
+// fails, the others go on, nothing outside the stick changes, nothing waits.
+TEST_F(StickLayoutTest, LinksAndFifosOnTheStickLeadNowhere) {
+  testsupport::TempDir outside;
+  const fs::path outsideFile = outside.Write("target.txt", "mine");
+  fs::create_directories(outside.path() / "GAME/UPDATE");
+  const auto outsideTree = Tree(outside.path());
+  enum Write { kPackage, kLanguage, kWriteTest };
+  const struct {
+    const char* place;
+    bool folder;
+    Write blocked;
+  } places[] = {
+      {"PSP", true, kPackage},
+      {"PSP/GAME", true, kPackage},
+      {"PSP/GAME/UPDATE", true, kPackage},
+      {"PSP/GAME/UPDATE/EBOOT.PBP", false, kPackage},
+      {"SWAYMO", true, kLanguage},
+      {"SWAYMO/Language.bin", false, kLanguage},
+      {"mmm_temp_fil_36569.tmp", false, kWriteTest},
+  };
+  for (const auto& p : places) {
+    for (const bool fifo : {false, true}) {
+      SCOPED_TRACE(std::string(p.place) + (fifo ? " as a FIFO" : " as a link"));
+      fs::remove_all(stick_.path());
+      fs::create_directories(stick_.path() / fs::path(p.place).parent_path());
+      const fs::path trap = stick_.path() / p.place;
+      if (fifo) {
+        ASSERT_EQ(mkfifo(trap.c_str(), 0644), 0);
+      } else if (p.folder) {
+        fs::create_directory_symlink(outside.path(), trap);
+      } else {
+        fs::create_symlink(outsideFile, trap);
+      }
+
+      const std::wstring package = StickPath(L'G', kStickApplicationFile);
+      const std::wstring language = StickPath(L'G', kStickLanguageFile);
+      const std::wstring writeTest = StickPath(L'G', kStickWriteTestFile);
+      PrepareTargetFolders(package);
+      PrepareTargetFolders(language);
+      EXPECT_EQ(plat::WriteFileSafely(language, "\x01", 1), p.blocked != kLanguage);
+      EXPECT_EQ(plat::WriteFileSafely(package, "PBP", 3), p.blocked != kPackage);
+      EXPECT_EQ(plat::WriteFileSafely(writeTest, nullptr, 0), p.blocked != kWriteTest);
+      if (p.blocked != kWriteTest) {
+        EXPECT_TRUE(plat::RemoveFile(writeTest));
+      }
+
+      EXPECT_EQ(Tree(outside.path()), outsideTree);
+      EXPECT_EQ(Read(outsideFile), "mine");
+      EXPECT_EQ(fs::symlink_status(trap).type(),
+                fifo ? fs::file_type::fifo : fs::file_type::symlink);
+    }
+  }
 }
 
 }  // namespace

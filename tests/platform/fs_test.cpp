@@ -1,14 +1,19 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "platform/core/wide_text.h"
+#include "platform/fs/drive_pin.h"
 #include "platform/fs/drive_table.h"
 #include "platform/fs/files.h"
 #include "tests/support/scoped_env.h"
@@ -69,25 +74,78 @@ TEST(DriveTable, SpecSkipsMalformedEntriesAndKeepsTheRest) {
   EXPECT_EQ(table.Find(L'E'), nullptr);
 }
 
-TEST(DriveTable, MountInfoLettersRemovableMediaFromDInMountPointOrder) {
+TEST(DriveTable, MountInfoLettersFatMediaFromDInMountPointOrder) {
   const char* mountinfo =
       "22 1 8:1 / / rw,relatime - ext4 /dev/sda1 rw\n"
       "30 22 0:5 / /proc rw - proc proc rw\n"
       "41 22 8:17 / /run/media/ann/CARD rw - vfat /dev/sdb1 rw\n"
-      "42 22 8:33 / /media/ann/MY\\040STICK rw shared:9 - vfat /dev/sdc1 rw\n"
+      "42 22 8:33 / /media/ann/MY\\040STICK rw shared:9 master:2 - vfat /dev/sdc1 rw\n"
       "43 22 8:49 / /mnt/usb rw - vfat /dev/sdd1 rw\n"
-      "44 22 8:50 / /mnt rw - ext4 /dev/sdd2 rw\n"  // the parent itself is not media
-      "45 22 8:51 / /media rw - ext4 /dev/sdd3 rw\n"
-      "46 22 8:52 / /mediaX/y rw - ext4 /dev/sdd4 rw\n"
-      "47 22 8:53 / /mnt/usb rw - vfat /dev/sdd1 rw\n"  // mounted again: one drive
-      "48 22 8:54 / /home rw - ext4 /dev/sde1 rw\n"
-      "truncated line\n";
+      "44 22 8:50 / /mnt rw - msdos /dev/sdd2 rw\n"  // the parent itself is not media
+      "45 22 8:51 / /media rw - vfat /dev/sdd3 rw\n"
+      "46 22 8:52 / /mediaX/y rw - vfat /dev/sdd4 rw\n"
+      "47 22 8:49 / /mnt/usb rw - vfat /dev/sdd1 rw\n"  // mounted again: one drive
+      "48 22 8:54 / /media/ann/DISK rw - ext4 /dev/sde1 rw\n"
+      "49 22 0:60 / /mnt/share rw - nfs4 server:/x rw\n"
+      "50 22 8:17 /DCIM /media/ann/BIND rw - vfat /dev/sdb1 rw\n"  // a bind mount of a folder
+      "51 22 0:61 / /media/ann/FUSE rw - fuse.fusefat /dev/loop0 rw\n"
+      "52 22 8:65 / /media/ann/OLD rw - msdos /dev/sdf1 rw\n"
+      "53 22 8:81 / /mnt/over rw - vfat /dev/sdg1 rw\n"
+      "54 22 0:62 / /mnt/over rw - tmpfs tmpfs rw\n"  // hides the stick below it
+      "truncated line\n"
+      "55 22 8:97 / /media/no-type rw -\n";
   const DriveTable table = DriveTable::FromMountInfo(mountinfo);
-  ASSERT_EQ(table.drives().size(), 3u);
-  EXPECT_EQ(table.Find(L'D')->root, fs::path("/media/ann/MY STICK"));
-  EXPECT_EQ(table.Find(L'E')->root, fs::path("/mnt/usb"));
-  EXPECT_EQ(table.Find(L'F')->root, fs::path("/run/media/ann/CARD"));
+  std::map<wchar_t, std::string> roots;
+  for (const auto& [letter, drive] : table.drives()) roots[letter] = drive.root.string();
+  EXPECT_EQ(roots, (std::map<wchar_t, std::string>{{L'D', "/media/ann/FUSE"},
+                                                   {L'E', "/media/ann/MY STICK"},
+                                                   {L'F', "/media/ann/OLD"},
+                                                   {L'G', "/mnt/usb"},
+                                                   {L'H', "/run/media/ann/CARD"}}));
   EXPECT_FALSE(table.Find(L'D')->capBytes);
+  EXPECT_EQ(table.Find(L'H')->device, makedev(8, 17));
+  EXPECT_EQ(table.Find(L'D')->device, makedev(0, 61));
+}
+
+TEST(DriveTable, AMountKeepsItsLetterWhileItStaysMounted) {
+  const auto line = [](int dev, const char* mountPoint) {
+    return "40 22 8:" + std::to_string(dev) + " / " + mountPoint + " rw - vfat /dev/x rw\n";
+  };
+  const auto letters = [](const DriveTable& table) {
+    std::map<wchar_t, std::string> out;
+    for (const auto& [letter, drive] : table.drives()) out[letter] = drive.root.string();
+    return out;
+  };
+  using Letters = std::map<wchar_t, std::string>;
+  const DriveTable first = DriveTable::FromMountInfo(line(1, "/media/b"));
+  EXPECT_EQ(letters(first), (Letters{{L'D', "/media/b"}}));
+  // A mount point that sorts first takes the next free letter, not D:.
+  const DriveTable second =
+      DriveTable::FromMountInfo(line(2, "/media/a") + line(1, "/media/b"), first);
+  EXPECT_EQ(letters(second), (Letters{{L'D', "/media/b"}, {L'E', "/media/a"}}));
+  const DriveTable third = DriveTable::FromMountInfo(line(2, "/media/a"), second);
+  EXPECT_EQ(letters(third), (Letters{{L'E', "/media/a"}}));
+  // The lowest free letter from D up.
+  const DriveTable fourth = DriveTable::FromMountInfo(
+      line(2, "/media/a") + line(3, "/media/c") + line(4, "/media/d"), third);
+  EXPECT_EQ(letters(fourth), (Letters{{L'D', "/media/c"}, {L'E', "/media/a"}, {L'F', "/media/d"}}));
+  // Another device on a mount point is another mount: the letter is given afresh.
+  const DriveTable fifth =
+      DriveTable::FromMountInfo(line(2, "/media/a") + line(9, "/media/c"),
+                                DriveTable::FromMountInfo(line(2, "/media/a"), fourth));
+  EXPECT_EQ(letters(fifth), (Letters{{L'D', "/media/c"}, {L'E', "/media/a"}}));
+  EXPECT_EQ(fifth.Find(L'D')->device, makedev(8, 9));
+}
+
+TEST(DriveTable, CurrentRemembersLettersBetweenCalls) {
+  ScopedEnv env("SWAYMO_DRIVES", nullptr);
+  std::string table = "40 22 8:1 / /media/b rw - vfat /dev/x rw\n";
+  plat::SetMountTableSource([&table] { return table; });
+  EXPECT_EQ(DriveTable::Current().Find(L'D')->root, fs::path("/media/b"));
+  table = "41 22 8:2 / /media/a rw - vfat /dev/y rw\n" + table;
+  EXPECT_EQ(DriveTable::Current().Find(L'D')->root, fs::path("/media/b"));
+  EXPECT_EQ(DriveTable::Current().Find(L'E')->root, fs::path("/media/a"));
+  plat::SetMountTableSource({});
 }
 
 TEST(DriveTable, MountInfoStopsAtZ) {
@@ -113,59 +171,65 @@ TEST(DriveTable, SwaymoDrivesWinsEvenWhenEmpty) {
   EXPECT_TRUE(DriveTable::Current().drives().empty());
 }
 
-// ---- path translation ----
+// ---- paths on a drive ----
 
-class PathTranslation : public ::testing::Test {
+class DrivePaths : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* folder : {"PSP/game/Update", "dat", "Dup", "dup", "\xC3\xA9t\xC3\xA9"}) {
-      fs::create_directories(dir_.path() / folder);
+    // Each file holds its own path below the root.
+    for (const char* file :
+         {"PSP/game/Update/eboot.pbp", "dat/x.dat", "Dup", "dup", "\xC3\xA9t\xC3\xA9"}) {
+      dir_.Write(file, file);
     }
-    dir_.Write("dat/EnglishStrings.dat", "x");
   }
-  fs::path Translate(std::wstring_view path) {
-    const auto native = plat::ToNativePath(path, drives_);
-    return native ? *native : fs::path("<none>");
+  // What the file at path holds; "<none>" when it cannot be opened.
+  static std::string Content(std::wstring_view path) {
+    const plat::File file = plat::OpenFile(path, "rb");
+    if (!file) return "<none>";
+    char text[64] = {};
+    return std::string(text, std::fread(text, 1, sizeof text, file.get()));
   }
   TempDir dir_;
-  DriveTable drives_ = DriveTable::FromSpec("E=" + dir_.path().string());
+  TempDir outside_;
+  ScopedEnv env_{"SWAYMO_DRIVES", ("E=" + dir_.path().string()).c_str()};
 };
 
-TEST_F(PathTranslation, ResolvesDriveLettersAndCaseLikeFat) {
-  const fs::path root = dir_.path();
+TEST_F(DrivePaths, NamesMatchIgnoringCaseLikeFat) {
   const struct {
     const wchar_t* path;
-    fs::path expected;
+    const char* content;
   } cases[] = {
-      {L"E:", root},
-      {L"E:\\", root},
-      {L"e:\\PSP\\GAME\\UPDATE\\EBOOT.PBP", root / "PSP/game/Update/EBOOT.PBP"},
-      {L"E:\\psp\\\\game\\", root / "PSP/game"},
-      {L"E:/psp/GAME", root / "PSP/game"},
-      {L"E:\\Dup", root / "Dup"},  // an exact name wins
-      {L"E:\\dup", root / "dup"},
-      {L"E:\\DUP", root / "Dup"},                // else the first match in byte order
-      {L"E:\\New\\psp\\x", root / "New/psp/x"},  // below a missing folder: as given
-      {L"E:\\\u00C9T\u00C9", root / "\xC3\xA9t\xC3\xA9"},
-      {L"E:\\DAT\\..\\psp", root / "dat/../PSP"},
+      {L"e:\\PSP\\GAME\\UPDATE\\EBOOT.PBP", "PSP/game/Update/eboot.pbp"},
+      {L"E:\\psp\\\\game\\/update\\eboot.pbp", "PSP/game/Update/eboot.pbp"},
+      {L"E:\\Dup", "Dup"},  // an exact name wins
+      {L"E:\\dup", "dup"},
+      {L"E:\\DUP", "Dup"},  // else the first match in byte order
+      {L"E:\\\u00C9T\u00C9", "\xC3\xA9t\xC3\xA9"},
+      {L"E:\\DAT\\..\\dat\\x.dat", "<none>"},  // ".." is refused
+      {L"E:\\.\\dat\\x.dat", "<none>"},
+      {L"E:\\missing\\x.dat", "<none>"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(plat::EncodeUtf8(c.path));
-    EXPECT_EQ(Translate(c.path), c.expected);
+    EXPECT_EQ(Content(c.path), c.content);
   }
 }
 
-TEST_F(PathTranslation, NativePathsTakeBackslashesAsSeparators) {
-  // The program folder followed by "\Dat\..." finds dat/.
-  EXPECT_EQ(Translate(Wide(dir_.path()) + L"\\Dat\\EnglishStrings.dat"),
-            dir_.path() / "dat/EnglishStrings.dat");
-  EXPECT_EQ(Translate(Wide(dir_.path()) + L"\\\\dat"), dir_.path() / "dat");
+TEST_F(DrivePaths, NativePathsTakeBackslashesAndKeepTheirCase) {
+  // Beside the program no name is matched ignoring case: "Upgrade.EXE" is
+  // not "upgrade.exe".
+  const std::wstring root = Wide(dir_.path());
+  EXPECT_EQ(Content(root + L"\\dat\\x.dat"), "dat/x.dat");
+  EXPECT_EQ(Content(root + L"\\\\dat/x.dat"), "dat/x.dat");
+  EXPECT_EQ(Content(root + L"\\Dat\\x.dat"), "<none>");
+  EXPECT_FALSE(plat::RemoveFile(root + L"\\DUP"));
+  EXPECT_TRUE(fs::exists(dir_.path() / "Dup"));
 }
 
-TEST_F(PathTranslation, UnmappedLettersAndEmptyPathsTranslateToNothing) {
+TEST_F(DrivePaths, UnmappedLettersAndEmptyPathsLeadNowhere) {
   for (const wchar_t* path : {L"F:\\x", L"C:\\", L"a:", L""}) {
     SCOPED_TRACE(plat::EncodeUtf8(path));
-    EXPECT_FALSE(plat::ToNativePath(path, drives_));
+    EXPECT_EQ(plat::KindOfPath(path), EntryKind::kNone);
   }
 }
 
@@ -228,9 +292,48 @@ TEST_F(DriveFiles, LinksAreReportedAsLinksAndNeverFollowed) {
   EXPECT_TRUE(plat::RemoveFile(L"E:\\toFolder"));
   EXPECT_TRUE(plat::RemoveFile(L"E:\\toFile"));
   EXPECT_TRUE(fs::exists(target));
-  // Inside the tree a linked folder is walked through like any folder.
-  fs::create_directory_symlink(target.parent_path(), dir_.path() / "via");
-  EXPECT_EQ(plat::KindOfPath(L"E:\\via\\FILE.TXT"), EntryKind::kFile);
+}
+
+TEST_F(DriveFiles, NothingIsReachedThroughALinkOrWaitedForOnAFifo) {
+  const fs::path keep = outside_.Write("keep/file.txt", "mine");
+  fs::create_directory_symlink(keep.parent_path(), dir_.path() / "via");
+  fs::create_symlink(keep, dir_.path() / "file.lnk");
+  ASSERT_EQ(mkfifo((dir_.path() / "pipe").c_str(), 0644), 0);
+  for (const wchar_t* path :
+       {L"E:\\via\\file.txt", L"E:\\VIA\\new.txt", L"E:\\file.lnk", L"E:\\FILE.LNK", L"E:\\pipe"}) {
+    SCOPED_TRACE(plat::EncodeUtf8(path));
+    EXPECT_FALSE(plat::OpenFile(path, "rb"));
+    EXPECT_FALSE(plat::OpenFile(path, "wb"));
+    EXPECT_FALSE(plat::OpenFile(path, "ab"));
+    EXPECT_FALSE(plat::WriteFileSafely(path, "x", 1));
+  }
+  EXPECT_FALSE(plat::CreateFolder(L"E:\\via\\sub"));
+  EXPECT_EQ(plat::KindOfPath(L"E:\\via\\file.txt"), EntryKind::kNone);
+  EXPECT_TRUE(plat::ListFolder(L"E:\\via").empty());
+  // Nothing changed on either side.
+  std::ifstream in(keep);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "mine");
+  EXPECT_EQ(fs::directory_iterator(keep.parent_path())->path(), keep);
+  EXPECT_TRUE(fs::is_symlink(dir_.path() / "file.lnk"));
+  EXPECT_TRUE(fs::is_fifo(dir_.path() / "pipe"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator{}), 3);
+}
+
+TEST_F(DriveFiles, SafeWritesReplaceWholeFilesAndLeaveNoTemporaryBehind) {
+  ASSERT_TRUE(plat::CreateFolder(L"E:\\SWAYMO"));
+  ASSERT_TRUE(plat::WriteFileSafely(L"E:\\swaymo\\Language.bin", "\x02", 1));
+  ASSERT_TRUE(plat::WriteFileSafely(L"E:\\SWAYMO\\LANGUAGE.BIN", "\x05", 1));
+  EXPECT_TRUE(plat::WriteFileSafely(L"E:\\empty.tmp", nullptr, 0));
+  EXPECT_FALSE(plat::WriteFileSafely(L"E:\\missing\\x", "x", 1));
+  EXPECT_FALSE(plat::WriteFileSafely(L"E:\\", "x", 1));
+  std::vector<std::string> names;
+  for (const auto& entry : fs::recursive_directory_iterator(dir_.path())) {
+    names.push_back(fs::relative(entry.path(), dir_.path()).string());
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"SWAYMO", "SWAYMO/Language.bin", "empty.tmp"}));
+  std::ifstream in(dir_.path() / "SWAYMO/Language.bin", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "\x05");
 }
 
 TEST(DriveRoot, ALinkedDriveRootIsAFolder) {
@@ -343,21 +446,15 @@ TEST(DiskSpace, ExactSizesAroundTheSixtyEightGibLimit) {
   }
 }
 
-TEST(DiskSpace, DiscoversMediaMountedUnderMnt) {
+TEST(DiskSpace, MediaThatAreNotFatAreNotDiscovered) {
   if (!fs::is_directory("/mnt")) GTEST_SKIP() << "no /mnt folder on this machine";
-  TmpfsMount stick("size=2m", "/mnt");
-  if (!stick.Mounted()) GTEST_SKIP() << stick.Reason();
+  TmpfsMount disk("size=2m", "/mnt");
+  if (!disk.Mounted()) GTEST_SKIP() << disk.Reason();
   ScopedEnv env("SWAYMO_DRIVES", nullptr);
-  wchar_t letter = 0;
   const DriveTable drives = DriveTable::Current();
-  for (const auto& [l, drive] : drives.drives()) {
-    if (drive.root == stick.path()) letter = l;
+  for (const auto& [letter, drive] : drives.drives()) {
+    EXPECT_NE(drive.root, disk.path()) << static_cast<char>(letter);
   }
-  ASSERT_NE(letter, 0) << "the mount was not discovered";
-  EXPECT_GE(letter, L'D');
-  const auto space = plat::QueryDiskSpace(std::wstring(1, letter) + L":\\");
-  ASSERT_TRUE(space);
-  EXPECT_EQ(space->totalBytes, 2u << 20);
 }
 
 TEST(DiskSpace, FailsForAFolderThatIsNotThere) {
@@ -403,3 +500,78 @@ TEST(Folders, AppDataFolderFollowsXdgAndIsCreated) {
 }
 
 }  // namespace
+
+// ---- the pinned drive ----
+
+// A mount table that names a real tmpfs under /mnt as a FAT stick.
+class PinnedDrive : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!fs::is_directory("/mnt")) GTEST_SKIP() << "no /mnt folder on this machine";
+    if (!stick_.Mounted()) GTEST_SKIP() << stick_.Reason();
+    if (!other_.Mounted()) GTEST_SKIP() << other_.Reason();
+    plat::SetMountTableSource([this] { return table_; });
+    table_ = Line(stick_.path(), Device(stick_.path()));
+  }
+  void TearDown() override {
+    plat::UnpinDrive();
+    plat::SetMountTableSource({});
+  }
+  static std::string Device(const fs::path& path) {
+    struct stat st {};
+    stat(path.c_str(), &st);
+    return std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev));
+  }
+  static std::string Line(const fs::path& mountPoint, const std::string& device) {
+    return "40 22 " + device + " / " + mountPoint.string() + " rw - vfat /dev/sdz1 rw\n";
+  }
+  static bool WriteSomething() { return plat::WriteFileSafely(L"D:\\x.bin", "x", 1); }
+
+  TmpfsMount stick_{"size=1m", "/mnt"};
+  TmpfsMount other_{"size=1m", "/mnt"};
+  ScopedEnv env_{"SWAYMO_DRIVES", nullptr};
+  std::string table_;
+};
+
+TEST_F(PinnedDrive, WritesGoOnlyWhereTheLetterLedWhenItWasPinned) {
+  ASSERT_TRUE(plat::PinDrive(L'd'));
+  EXPECT_EQ(plat::PinnedDriveLetter(), L'D');
+  EXPECT_TRUE(WriteSomething());
+  // Another stick mounted at a mount point that sorts first: D: stays.
+  table_ = Line("/mnt/0", "8:99") + table_;
+  EXPECT_TRUE(plat::PinnedDriveHolds());
+  EXPECT_TRUE(WriteSomething());
+
+  struct Case {
+    const char* what;
+    std::string table;
+  };
+  const Case cases[] = {
+      {"vanished", Line("/mnt/0", "8:99")},
+      {"another device on the mount point", Line("/mnt/0", "8:99") + Line(stick_.path(), "8:98")},
+      {"the letter leads to another mount", Line(other_.path(), Device(other_.path()))},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    table_ = c.table;  // the letters given so far are remembered
+    EXPECT_FALSE(plat::PinnedDriveHolds());
+    EXPECT_FALSE(WriteSomething());
+    EXPECT_FALSE(plat::CreateFolder(L"D:\\PSP"));
+    EXPECT_FALSE(plat::OpenFile(L"D:\\y.bin", "wb"));
+    EXPECT_EQ(plat::KindOfPath(L"D:\\x.bin"),
+              c.table.find(stick_.path().string()) != std::string::npos ? EntryKind::kFile
+                                                                        : EntryKind::kNone);
+  }
+  EXPECT_TRUE(fs::is_empty(other_.path()));
+  // Unpinned, writes go wherever the letter leads.
+  plat::UnpinDrive();
+  EXPECT_FALSE(plat::PinnedDriveHolds());
+  EXPECT_TRUE(WriteSomething());
+  EXPECT_TRUE(fs::exists(other_.path() / "x.bin"));
+}
+
+TEST_F(PinnedDrive, ALetterThatLeadsNowhereCannotBePinned) {
+  EXPECT_FALSE(plat::PinDrive(L'E'));
+  EXPECT_EQ(plat::PinnedDriveLetter(), 0);
+  EXPECT_TRUE(WriteSomething());
+}

@@ -2,6 +2,9 @@
 
 #include <umockdev.h>
 
+#include <filesystem>
+#include <system_error>
+
 namespace testsupport {
 namespace {
 
@@ -40,6 +43,25 @@ std::string UsbTestbed::AddOther(const std::string& name, const char* devtype, c
   return Take(umockdev_testbed_add_device(bed_, "usb", name.c_str(), nullptr, "idVendor", vendor,
                                           "idProduct", product, nullptr, "DEVTYPE", devtype,
                                           nullptr));
+}
+
+std::string UsbTestbed::AddBlock(const std::string& parent, const std::string& name,
+                                 const char* dev) {
+  const std::string number = dev;
+  const std::size_t colon = number.find(':');
+  const std::string major = number.substr(0, colon);
+  const std::string minor = colon == std::string::npos ? "" : number.substr(colon + 1);
+  const std::string syspath = Take(umockdev_testbed_add_device(
+      bed_, "block", name.c_str(), parent.c_str(), "dev", dev, nullptr, "DEVTYPE", "partition",
+      "MAJOR", major.c_str(), "MINOR", minor.c_str(), nullptr));
+  // The kernel's index of block devices by number, which udev looks them up in.
+  const std::filesystem::path index =
+      std::filesystem::path(umockdev_testbed_get_root_dir(bed_)) / "sys/dev/block";
+  std::error_code error;
+  std::filesystem::create_directories(index, error);
+  std::filesystem::create_symlink("../.." + syspath.substr(std::string("/sys").size()),
+                                  index / number, error);
+  return syspath;
 }
 
 void UsbTestbed::Remove(const std::string& syspath) {

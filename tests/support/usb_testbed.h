@@ -24,6 +24,9 @@ class UsbTestbed {
   // A device of another devtype (an interface of a device, "1-1:1.0").
   std::string AddOther(const std::string& name, const char* devtype, const char* vendor,
                        const char* product);
+  // A block device below parent (a device's syspath) with the device number
+  // dev ("8:17"), as a stick's partition sits on its USB device.
+  std::string AddBlock(const std::string& parent, const std::string& name, const char* dev);
   void Remove(const std::string& syspath);
   void Clear();
 
