@@ -155,9 +155,6 @@ bool LanguageTables::Load(int& languageIndex) {
 }
 
 bool WriteLanguageByte(const std::wstring& path, int languageIndex) {
-  const plat::File file = plat::OpenFile(path, "wb");
-  if (!file) return false;
   const unsigned char byte = LanguageByte(languageIndex);
-  const bool written = std::fwrite(&byte, 1, 1, file.get()) == 1;
-  return std::fflush(file.get()) == 0 && written;
+  return plat::WriteFileSafely(path, &byte, 1);
 }

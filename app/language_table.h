@@ -79,6 +79,6 @@ class LanguageTables {
   std::array<std::unique_ptr<LanguageTable>, kLanguageCount> cache_;
 };
 
-// Creates or empties the file at path and writes the one byte of
-// languageIndex. False when the file cannot be written.
+// Replaces the file at path with the one byte of languageIndex, safely (see
+// plat::WriteFileSafely). False when it cannot be written.
 bool WriteLanguageByte(const std::wstring& path, int languageIndex);

@@ -11,6 +11,8 @@
 #include "online/download_progress.h"
 #include "online/znxml.h"
 #include "platform/core/wide_text.h"
+#include "platform/fs/drive_pin.h"
+#include "platform/fs/drive_table.h"
 #include "platform/fs/files.h"
 #include "platform/window/display.h"
 #include "util/app_flags.h"
@@ -80,7 +82,7 @@ bool CQuaysideDlg::OnInitDialog() {
     return true;
   }
 
-  SetSkinFolder(g_programFolder + L"\\Dat\\");
+  SetSkinFolder(g_programFolder + L"\\dat\\");
   LoadSkin(0, 0, L"Dialog Graphic.bmp", plat::kTransparentKey);
   SetTitle(plat::EncodeUtf8(TextOfKey("IDS_MAINFRAME")));
   SetDragRect(&kDragBand);
@@ -138,9 +140,9 @@ bool CQuaysideDlg::OnInitDialog() {
   SetStyleColours({kWizardTextColour, kWizardTextColour, kWizardTextColour, kWizardTextColour,
                    kWizardTextColour});
 
-  LoadImageFile(g_programFolder + L"\\Dat\\Searching.png", m_searchingPicture);
-  LoadImageFile(g_programFolder + L"\\Dat\\Finished.png", m_finishedPicture);
-  LoadImageFile(g_programFolder + L"\\Dat\\language.png", m_languagePicture);
+  LoadImageFile(g_programFolder + L"\\dat\\Searching.png", m_searchingPicture);
+  LoadImageFile(g_programFolder + L"\\dat\\Finished.png", m_finishedPicture);
+  LoadImageFile(g_programFolder + L"\\dat\\language.png", m_languagePicture);
 
   AllowShow();
   return true;
@@ -232,17 +234,36 @@ void CQuaysideDlg::SetState(int state) {
 }
 
 bool CQuaysideDlg::FindNextDrive() {
-  wchar_t letter = m_driveLetter;
-  for (;;) {
+  // Only the table is read here: asking a drive's file system could hang.
+  const plat::DriveTable drives = plat::DriveTable::Current();
+  for (wchar_t letter = m_driveLetter;; ++letter) {
     if (letter < L'A' || letter >= L'[') {
       m_driveLetter = 0;
       return false;
     }
-    if (m_locator.QueryDriveSpace(letter) != -1) break;
-    ++letter;
+    const auto sizes = m_driveSizes.Find(letter);
+    if (drives.Find(letter) == nullptr || (sizes && !sizes->answered)) continue;
+    m_driveLetter = letter;
+    m_driveSizes.MeasureLater(letter, [window = ref(), this](wchar_t measured) {
+      window.PostCall([this, measured] { OnDriveMeasured(measured); });
+    });
+    return true;
   }
-  m_driveLetter = letter;
-  return true;
+}
+
+void CQuaysideDlg::OnDriveMeasured(wchar_t letter) {
+  if (m_closing || m_wizardState != WIZARD_STATE_CHOOSE_DRIVE || m_driveLetter != letter) return;
+  const auto sizes = m_driveSizes.Find(letter);
+  if (!sizes) return;
+  if (sizes->answered) {
+    SetState(WIZARD_STATE_CHOOSE_DRIVE);  // now with its sizes
+  } else {
+    OnNext();  // no file system answers there
+  }
+}
+
+void CQuaysideDlg::AcceptDrive(wchar_t letter) {
+  SetState(plat::PinDrive(letter) ? WIZARD_STATE_INSTALLING : WIZARD_STATE_INSTALL_FAILED);
 }
 
 void CQuaysideDlg::OnLeftDown(const plat::MouseEvent& event) {
@@ -364,7 +385,7 @@ void CQuaysideDlg::OnNext() {
       break;
     case WIZARD_STATE_PSP_FOUND:
       if (m_locator.IsFound() || (m_manualMode && m_manualConfirmed)) {
-        SetState(WIZARD_STATE_INSTALLING);
+        AcceptDrive(m_offeredLetter);
       }
       break;
     case WIZARD_STATE_FINISHED:
@@ -382,10 +403,11 @@ void CQuaysideDlg::OnSelect() {
       m_manualConfirmed = true;
       m_manualMode = true;
       m_cancelButton.Show(false);
-      SetState(WIZARD_STATE_INSTALLING);
+      AcceptDrive(m_driveLetter);
       break;
     case WIZARD_STATE_CONNECT_PSP:
     case WIZARD_STATE_PSP_FOUND:
+      m_driveSizes.Clear();  // a new choice: every drive may answer again
       m_driveLetter = L'D';
       if (FindNextDrive()) SetState(WIZARD_STATE_CHOOSE_DRIVE);
       break;

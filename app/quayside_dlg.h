@@ -17,6 +17,7 @@
 #include <mutex>
 #include <string>
 
+#include "app/drive_sizes.h"
 #include "app/language_table.h"
 #include "app/thread.h"
 #include "app/wizard_screens.h"
@@ -50,8 +51,10 @@ class CQuaysideDlg : public CSkinDialog,
   // Makes state current and builds its screen; does nothing once the close
   // sequence has begun. Any thread (see the top of this file).
   void SetState(int state);
-  // From m_driveLetter up to Z, the first letter whose file system answers;
-  // false (m_driveLetter 0) when none does.
+  // From m_driveLetter up to Z, the first letter of the drive table not yet
+  // known to have no answering file system; false (m_driveLetter 0) when
+  // there is none. Its sizes are measured off this thread: a letter that then
+  // does not answer is stepped over as by Next.
   bool FindNextDrive();
 
   // The screen's lines (0 heading .. 3 status line); any thread.
@@ -114,6 +117,11 @@ class CQuaysideDlg : public CSkinDialog,
   void OnCancel();
   void CloseSequence();
   void OpenSupportPage();
+  // The user accepts drive letter: it is pinned (plat::PinDrive) and the
+  // installation starts, or the failed screen shows when it leads nowhere.
+  void AcceptDrive(wchar_t letter);
+  // A measurement of FindNextDrive is in (window's thread).
+  void OnDriveMeasured(wchar_t letter);
 
   // Makes the table of m_languageIndex current (with fallback).
   bool LoadLanguageTable();
@@ -133,6 +141,9 @@ class CQuaysideDlg : public CSkinDialog,
   bool ConnectionCheck();  // false when the worker has nothing left to do
   void SearchPass(plat::Event& killEvent);
   void Install(plat::Event& killEvent);
+  // Before each step that writes: the accepted drive is still where it was
+  // pinned; else the failed screen shows and false is returned.
+  bool AcceptedDriveHolds();
 
   ZNCHoverButton m_nextButton;
   ZNCHoverButton m_selectButton;
@@ -146,6 +157,9 @@ class CQuaysideDlg : public CSkinDialog,
   std::atomic<wchar_t> m_driveLetter{0};
   std::atomic<bool> m_manualMode{false};
   std::atomic<bool> m_manualConfirmed{false};
+  DriveSizes m_driveSizes;                  // of drives chosen by hand
+  std::atomic<wchar_t> m_offeredLetter{0};  // the drive the found screen names
+  int m_passesWithoutDrive = 0;             // worker: PSP on USB, no drive for it
   std::unique_ptr<plat::Font> m_textFont;
   std::atomic<int> m_wizardState{WIZARD_STATE_LANGUAGE};
   std::atomic<int> m_scanCount{0};

@@ -3,7 +3,6 @@
 #include "app/app_folders.h"
 #include "app/quayside_dlg.h"
 #include "app/wizard_zones.h"
-#include "platform/fs/files.h"
 #include "ui/formatted_text.h"
 
 namespace {
@@ -69,14 +68,29 @@ void CQuaysideDlg::ResetLayout() {
 
 void CQuaysideDlg::BuildScreen(int state) {
   ScreenFacts facts;
+  // Sizes come from what was measured before: asking a file system here
+  // could hold the window up.
   if (state == WIZARD_STATE_PSP_FOUND) {
-    facts.pspLetter = m_locator.GetDriveLetter();
-    facts.pspTotalBytes = m_locator.GetTotalBytes();
-    facts.pspFreeBytes = m_locator.GetFreeBytes();
+    // The drive the user is asked about, and its own sizes: his confirmed
+    // choice, else the locator's find.
+    if (m_manualMode && m_manualConfirmed) {
+      facts.pspLetter = m_driveLetter;
+      const auto sizes = m_driveSizes.Find(facts.pspLetter);
+      if (sizes && sizes->answered) {
+        facts.pspTotalBytes = sizes->totalBytes;
+        facts.pspFreeBytes = sizes->freeBytes;
+      }
+    } else {
+      facts.pspLetter = m_locator.GetDriveLetter();
+      facts.pspTotalBytes = m_locator.GetTotalBytes();
+      facts.pspFreeBytes = m_locator.GetFreeBytes();
+    }
+    m_offeredLetter = facts.pspLetter;
   } else if (state == WIZARD_STATE_CHOOSE_DRIVE) {
     facts.driveLetter = m_driveLetter;
-    if (const auto space = plat::QueryDiskSpace(std::wstring(1, facts.driveLetter) + L":\\")) {
-      facts.driveSpace = ScreenFacts::Space{space->totalBytes, space->totalFreeBytes};
+    const auto sizes = m_driveSizes.Find(facts.driveLetter);
+    if (sizes && sizes->answered) {
+      facts.driveSpace = ScreenFacts::Space{sizes->totalBytes, sizes->freeBytes};
     }
   }
   const ScreenGeometry geometry = Geometry();

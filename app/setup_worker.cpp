@@ -13,6 +13,7 @@
 #include "online/update_check.h"
 #include "online/znxml.h"
 #include "platform/core/time.h"
+#include "platform/fs/drive_pin.h"
 #include "util/message_box.h"
 
 namespace {
@@ -23,6 +24,8 @@ constexpr int kDownloadAttempts = 2;
 constexpr unsigned kRetryPauseMs = 400;  // after an attempt that received nothing
 constexpr std::uint32_t kPackageBytes = 2'500'000;
 constexpr int kSearchDotSteps = 4;  // one, two, three, no full stops
+// Passes with a PSP on USB but no drive for it before the status line says so.
+constexpr int kPassesBeforeNoDriveText = 6;
 
 // The settings key of the package for a language and a PSP model.
 const wchar_t* DownloadKey(int languageIndex, bool pspGo) {
@@ -88,10 +91,18 @@ void CQuaysideDlg::SearchPass(plat::Event& killEvent) {
         plat::SleepMs(kFoundPauseMs);
         SetState(WIZARD_STATE_PSP_FOUND);
       }
-      // A drive chosen by hand must keep answering.
-      if (manual && m_locator.QueryDriveSpace(m_driveLetter) == -1) {
-        m_manualConfirmed = false;
-        SetState(WIZARD_STATE_CONNECT_PSP);
+      // A drive chosen by hand must keep answering; when it stops, the
+      // choice is withdrawn and the search takes over again.
+      if (manual) {
+        DriveSizes::Sizes sizes;
+        sizes.answered =
+            CPSPLocator::QueryDriveSpace(m_driveLetter, &sizes.totalBytes, &sizes.freeBytes) == 0;
+        m_driveSizes.Record(m_driveLetter, sizes);
+        if (!sizes.answered) {
+          m_manualConfirmed = false;
+          m_manualMode = false;
+          SetState(WIZARD_STATE_CONNECT_PSP);
+        }
       }
       if ((manual && m_manualConfirmed) || (found && m_locator.IsIdle())) {
         switch (m_wizardState) {
@@ -114,8 +125,18 @@ void CQuaysideDlg::SearchPass(plat::Event& killEvent) {
     }
   }
 
+  if (manual || m_wizardState == WIZARD_STATE_CHOOSE_DRIVE || m_locator.IsFound()) {
+    m_passesWithoutDrive = 0;
+    return;
+  }
+  // A PSP on USB whose stick has no drive yet: say so rather than search on
+  // silently.
+  m_passesWithoutDrive = m_locator.IsPspOnUsb() ? m_passesWithoutDrive + 1 : 0;
+  if (m_passesWithoutDrive >= kPassesBeforeNoDriveText) {
+    SetLine(3, L"\\fs4" + LookupText(L"IDS_PSP_STICK_NOT_MOUNTED"));
+    return;
+  }
   // The search animation: one, two, three, then no full stops either side.
-  if (manual || m_wizardState == WIZARD_STATE_CHOOSE_DRIVE || m_locator.IsFound()) return;
   const int dots = scan % kSearchDotSteps;
   if (dots == kSearchDotSteps - 1) m_scanCount = -1;
   const std::wstring frame = L" " + std::wstring(static_cast<std::size_t>(dots), L'.') + L" ";
@@ -123,14 +144,17 @@ void CQuaysideDlg::SearchPass(plat::Event& killEvent) {
 }
 
 void CQuaysideDlg::Install(plat::Event& killEvent) {
-  const bool manual = m_manualMode;
-  const wchar_t drive = manual ? m_driveLetter.load() : m_locator.GetDriveLetter();
+  // The drive the user accepted, pinned then; each step that writes checks
+  // that its letter still leads there (and the file layer checks it again).
+  const wchar_t drive = plat::PinnedDriveLetter();
   const std::wstring target = StickPath(drive, kStickApplicationFile);
   const std::wstring languageFile = StickPath(drive, kStickLanguageFile);
 
   // Neither step is checked: a missing folder shows when the package is written.
+  if (!AcceptedDriveHolds()) return;
   PrepareTargetFolders(target);
   PrepareTargetFolders(languageFile);
+  if (!AcceptedDriveHolds()) return;
   WriteLanguageByte(languageFile, m_languageIndex);
 
   // Loads the settings only if they went missing since the check.
@@ -146,7 +170,14 @@ void CQuaysideDlg::Install(plat::Event& killEvent) {
 
   m_expectedBytes = kPackageBytes;
   m_progressPercent = 0.0f;
+  if (!AcceptedDriveHolds()) return;
   DownloadWithRetry(killEvent, url, target);
+}
+
+bool CQuaysideDlg::AcceptedDriveHolds() {
+  if (plat::PinnedDriveHolds()) return true;
+  SetState(WIZARD_STATE_INSTALL_FAILED);
+  return false;
 }
 
 int CQuaysideDlg::DownloadWithRetry(plat::Event& killEvent, const std::wstring& url,

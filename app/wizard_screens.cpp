@@ -164,7 +164,7 @@ ScreenPicture PictureFor(int state) {
 }
 
 const wchar_t* LogoFile(int languageIndex) {
-  return languageIndex == LANGUAGE_JAPANESE ? L"\\Dat\\Lumetra_Jap.png" : L"\\Dat\\Lumetra.png";
+  return languageIndex == LANGUAGE_JAPANESE ? L"\\dat\\Lumetra_Jap.png" : L"\\dat\\Lumetra.png";
 }
 
 void PrefixStatusFont(std::wstring& line) {

@@ -12,6 +12,7 @@
 
 #include "app/app_folders.h"
 #include "app/quayside_dlg.h"
+#include "platform/fs/drive_pin.h"
 #include "platform/window/display.h"
 #include "platform/window/headless/headless.h"
 #include "tests/support/headless_display.h"
@@ -74,6 +75,7 @@ class WizardTest : public testsupport::HeadlessDisplayTest {
     g_applicationClosing = false;
     SetResourceFolder((SourceDir() / "res").wstring() + L"\\");
     SetDrives("");
+    plat::UnpinDrive();  // no drive is accepted yet
   }
 
   void TearDown() override {
@@ -90,6 +92,11 @@ class WizardTest : public testsupport::HeadlessDisplayTest {
   void SetDrives(const std::string& spec) {
     drives_.reset();
     drives_.emplace("SWAYMO_DRIVES", spec.c_str());
+  }
+  // No SWAYMO_DRIVES: the drives are discovered from the mount table.
+  void UseDiscoveredDrives() {
+    drives_.reset();
+    drives_.emplace("SWAYMO_DRIVES", nullptr);
   }
   // A folder standing for a stick.
   std::filesystem::path Stick(const std::string& name) {

@@ -7,8 +7,11 @@
 #include <sstream>
 #include <thread>
 
+#include "app/wide_format.h"
 #include "online/znxml.h"
 #include "platform/core/time.h"
+#include "platform/core/wide_text.h"
+#include "platform/fs/drive_pin.h"
 #include "tests/app/wizard_fixture.h"
 
 namespace {
@@ -56,12 +59,17 @@ TEST_F(WizardTest, DriveChoiceCyclesThroughTheDrivesThatAnswer) {
   ClickButton(IDC_SELECT);
   ASSERT_EQ(dlg.wizardState(), WIZARD_STATE_CHOOSE_DRIVE);
   EXPECT_EQ(dlg.driveLetter(), L'E');
+  // F: is in the table but answers nothing: once measured, it is stepped over.
   for (wchar_t expected : {L'G', L'E', L'G'}) {
     ClickButton(IDC_NEXT);
+    EXPECT_TRUE(plat::DispatchUntil([&] { return dlg.driveLetter() == expected; }, 5000));
     EXPECT_EQ(dlg.wizardState(), WIZARD_STATE_CHOOSE_DRIVE);
-    EXPECT_EQ(dlg.driveLetter(), expected);
     EXPECT_EQ(dlg.GetLine(0), std::wstring(1, expected));
   }
+  // The sizes come once the drive is measured, off the window's thread.
+  EXPECT_TRUE(
+      plat::DispatchUntil([&] { return dlg.GetLine(1).find(L"B, ") != std::wstring::npos; }, 5000))
+      << plat::EncodeUtf8(dlg.GetLine(1));
 
   // Cancel goes back to the connect screen, as does Next once no drive answers.
   ClickButton(IDC_CANCEL);
@@ -91,11 +99,24 @@ TEST_F(WizardTest, DriveChoiceCyclesThroughTheDrivesThatAnswer) {
   EXPECT_TRUE(dlg.manualConfirmed());
   EXPECT_FALSE(Button(IDC_CANCEL).IsVisible());
 
-  // The found screen's Next installs with a confirmed drive of the user's.
+  // The found screen names the confirmed drive of the user's, and its Next
+  // installs there.
   dlg.SetState(WIZARD_STATE_PSP_FOUND);
   Settle();
+  EXPECT_EQ(dlg.GetLine(0), FormatWide(TextOfKey("IDS_PSP_FOUND_ON_DRIVE_X"), {L'G'}));
   ClickButton(IDC_NEXT);
   EXPECT_EQ(dlg.wizardState(), WIZARD_STATE_INSTALLING);
+  EXPECT_EQ(plat::PinnedDriveLetter(), L'G');
+
+  // A drive that leads nowhere by the time it is accepted: the failed screen.
+  dlg.SetState(WIZARD_STATE_CONNECT_PSP);
+  Settle();
+  ClickButton(IDC_SELECT);
+  ASSERT_EQ(dlg.wizardState(), WIZARD_STATE_CHOOSE_DRIVE);
+  std::filesystem::remove_all(temp_.path() / "g");
+  ClickButton(IDC_SELECT);
+  EXPECT_EQ(dlg.wizardState(), WIZARD_STATE_INSTALL_FAILED);
+  EXPECT_EQ(plat::PinnedDriveLetter(), 0);
 }
 
 TEST_F(WizardTest, FoundScreenWithoutAPspOrAChosenDrive) {

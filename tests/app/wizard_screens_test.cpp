@@ -185,8 +185,8 @@ TEST(WizardScreens, PicturesAndStatusFont) {
       {WIZARD_STATE_INSTALL_FAILED, ScreenPicture::kNone},
   };
   for (const auto& [state, picture] : pictures) EXPECT_EQ(PictureFor(state), picture) << state;
-  EXPECT_EQ(std::wstring(LogoFile(4)), L"\\Dat\\Lumetra_Jap.png");
-  EXPECT_EQ(std::wstring(LogoFile(6)), L"\\Dat\\Lumetra.png");
+  EXPECT_EQ(std::wstring(LogoFile(4)), L"\\dat\\Lumetra_Jap.png");
+  EXPECT_EQ(std::wstring(LogoFile(6)), L"\\dat\\Lumetra.png");
 
   const std::pair<std::wstring, std::wstring> lines[] = {
       {L"Connecting", L"\\fs4Connecting"},

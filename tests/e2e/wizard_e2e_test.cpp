@@ -5,6 +5,8 @@
 // Each runs in a process of its own (the settings document is process-wide).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <atomic>
 #include <filesystem>
@@ -13,6 +15,7 @@
 #include <iterator>
 #include <memory>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,10 +24,13 @@
 #include "app/wide_format.h"
 #include "online/znxml.h"
 #include "platform/core/time.h"
+#include "platform/fs/drive_pin.h"
+#include "platform/fs/drive_table.h"
 #include "platform/window/display.h"
 #include "platform/window/headless/headless.h"
 #include "platform/window/window_ref.h"
 #include "tests/app/wizard_fixture.h"
+#include "tests/support/fat_image.h"
 #include "tests/support/http_server.h"
 #include "tests/support/tmpfs_mount.h"
 #include "tests/support/usb_testbed.h"
@@ -420,33 +426,142 @@ TEST_F(EndToEnd, PspUnpluggedWhileInstallingFailsThenAsksForThePsp) {
   EXPECT_EQ(ReadFile(away / "SWAYMO" / "Language.bin"), std::string(1, '\0'));
 }
 
-TEST_F(EndToEnd, HandChosenDriveThatDisappearsSendsTheWizardBackOnEveryPass) {
-  // No PSP on USB: the user names the stick's drive himself.
-  CQuaysideDlg& dlg = Open();
+// A drive chosen by hand counts only while it is confirmed: once it goes, the
+// search takes over, and the PSP's drive found later is the one installed to.
+TEST_F(EndToEnd, AHandChosenDriveCountsOnlyWhileItIsConfirmed) {
+  const fs::path chosen = tmpfs_->path() / "chosen";
+  fs::create_directories(chosen);
+  SetDrives("E=" + stick_.string() + ",F=" + chosen.string());
+  CQuaysideDlg& dlg = Open();  // no PSP on USB yet: the user names F: himself
   Click({70, 187});
   ASSERT_TRUE(WaitForState(WIZARD_STATE_CONNECT_PSP)) << Trace();
   Press(IDC_SELECT);
-  ASSERT_EQ(dlg.wizardState(), WIZARD_STATE_CHOOSE_DRIVE);
   ASSERT_EQ(dlg.driveLetter(), L'E');
+  Press(IDC_NEXT);
+  ASSERT_TRUE(RunUntil([&] { return dlg.driveLetter() == L'F'; }));
   Press(IDC_SELECT);  // this one
   ASSERT_TRUE(WaitForState(WIZARD_STATE_FINISHED)) << Trace();
-  EXPECT_EQ(ReadFile(Eboot()), PackageBody("/ml/EBOOT.PBP"));
-  EXPECT_EQ(ReadFile(LanguageFile()), std::string(1, '\0'));
+  EXPECT_EQ(ReadFile(chosen / "PSP/GAME/UPDATE/EBOOT.PBP"), PackageBody("/ml/EBOOT.PBP"));
 
-  fs::rename(stick_, tmpfs_->path() / "away");
+  fs::rename(chosen, tmpfs_->path() / "away");
   ASSERT_TRUE(WaitForState(WIZARD_STATE_CONNECT_PSP)) << Trace();
   EXPECT_FALSE(dlg.manualConfirmed());
-  EXPECT_TRUE(dlg.manualMode());
-  // It stays there, and so it does when the drive answers again: the choice
-  // is no longer confirmed.
-  RunFor(1200);
-  fs::rename(tmpfs_->path() / "away", stick_);
-  RunFor(1200);
-  EXPECT_THAT(states_, ElementsAre(WIZARD_STATE_LANGUAGE, WIZARD_STATE_CHECKING_NET,
-                                   WIZARD_STATE_CONNECT_PSP, WIZARD_STATE_CHOOSE_DRIVE,
-                                   WIZARD_STATE_INSTALLING, WIZARD_STATE_FINISHED,
-                                   WIZARD_STATE_CONNECT_PSP));
+  EXPECT_FALSE(dlg.manualMode());
+  fs::rename(tmpfs_->path() / "away", chosen);
+  fs::remove_all(chosen / "PSP");
+
+  // The PSP comes with its stick on E:. The found screen names E: and stays.
+  PlugPsp();
+  ASSERT_TRUE(WaitForState(WIZARD_STATE_PSP_FOUND)) << Trace();
+  EXPECT_EQ(dlg.GetLine(0), FormatWide(TextOfKey("IDS_PSP_FOUND_ON_DRIVE_X"), {L'E'}));
+  RunFor(1500);
+  Press(IDC_NEXT);
+  ASSERT_TRUE(WaitForState(WIZARD_STATE_FINISHED)) << Trace();
+  EXPECT_THAT(states_,
+              ElementsAre(WIZARD_STATE_LANGUAGE, WIZARD_STATE_CHECKING_NET,
+                          WIZARD_STATE_CONNECT_PSP, WIZARD_STATE_CHOOSE_DRIVE,
+                          WIZARD_STATE_INSTALLING, WIZARD_STATE_FINISHED, WIZARD_STATE_CONNECT_PSP,
+                          WIZARD_STATE_PSP_FOUND, WIZARD_STATE_INSTALLING, WIZARD_STATE_FINISHED));
   EXPECT_EQ(ReadFile(Eboot()), PackageBody("/ml/EBOOT.PBP"));
+  EXPECT_FALSE(fs::exists(chosen / "PSP"));
+}
+
+// A PSP on USB whose stick is not mounted: after a few passes the status line
+// says so instead of searching on silently.
+TEST_F(EndToEnd, APspWhoseStickIsNotMountedIsSaidSo) {
+  SetDrives("");
+  PlugPsp();
+  CQuaysideDlg& dlg = Open();
+  Click({70, 187});
+  const std::wstring text = L"\\fs4" + TextOfKey("IDS_PSP_STICK_NOT_MOUNTED");
+  ASSERT_FALSE(TextOfKey("IDS_PSP_STICK_NOT_MOUNTED").empty());
+  ASSERT_TRUE(RunUntil([&] { return dlg.GetLine(3) == text; }, 10000)) << Trace();
+  EXPECT_EQ(dlg.wizardState(), WIZARD_STATE_CONNECT_PSP);
+  // Once the PSP goes, the search shows again.
+  usb_->Remove(psp_);
+  EXPECT_TRUE(RunUntil(
+      [&] { return dlg.GetLine(3).find(TextOfKey("IDS_SEARCHING_FOR_PSP")) != std::wstring::npos; },
+      5000));
+}
+
+// The drive accepted on the found screen is pinned: the mount table changes
+// while the package downloads (another stick mounted, then another device on
+// the accepted mount point), and the package is not written.
+TEST_F(EndToEnd, TheAcceptedDriveIsPinnedUntilThePackageIsWritten) {
+  if (!fs::is_directory("/mnt")) GTEST_SKIP() << "no /mnt folder on this machine";
+  testsupport::TmpfsMount stick("size=8m", "/mnt");
+  if (!stick.Mounted()) GTEST_SKIP() << stick.Reason();
+  UseDiscoveredDrives();
+  struct stat st {};
+  ASSERT_EQ(stat(stick.path().c_str(), &st), 0);
+  const std::string line = " / " + stick.path().string() + " rw - vfat /dev/sdz1 rw\n";
+  const std::string tables[] = {
+      "40 22 " + std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev)) + line,
+      "41 22 8:1 / /mnt/0 rw - vfat /dev/sdy1 rw\n40 22 " + std::to_string(major(st.st_dev)) + ":" +
+          std::to_string(minor(st.st_dev)) + line,
+      "41 22 8:1 / /mnt/0 rw - vfat /dev/sdy1 rw\n40 22 8:99" + line,
+  };
+  std::atomic<int> table{0};
+  plat::SetMountTableSource([&] { return tables[table.load()]; });
+  HttpReply slow = HttpReply::Ok(PackageBody("/ml/EBOOT.PBP"));
+  slow.stallAfter = 100'000;
+  slow.stallMs = 60'000;
+  server_.Serve("/ml/EBOOT.PBP", slow);
+
+  PlugPsp();
+  CQuaysideDlg& dlg = Open();
+  ChooseEnglishAndFindThePsp();
+  EXPECT_EQ(dlg.GetLine(0), FormatWide(TextOfKey("IDS_PSP_FOUND_ON_DRIVE_X"), {L'D'}));
+  table = 1;  // D: stays the stick's
+  RunFor(700);
+  Press(IDC_NEXT);
+  ASSERT_TRUE(RunUntil([&] { return server_.CountRequests("/ml/EBOOT.PBP") == 1; }));
+  EXPECT_EQ(ReadFile(stick.path() / "SWAYMO/Language.bin"), std::string(1, '\0'));
+  table = 2;
+  server_.EndStalls();
+  ASSERT_TRUE(WaitForState(WIZARD_STATE_INSTALL_FAILED)) << Trace();
+  EXPECT_FALSE(fs::exists(stick.path() / "PSP/GAME/UPDATE/EBOOT.PBP"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(stick.path() / "PSP/GAME/UPDATE"), {}), 0);
+  CloseWizard();
+  plat::SetMountTableSource({});
+}
+
+// A real FAT file system, mounted through FUSE where a desktop mounts sticks
+// and found in the mount table, whose folders are in lower case: the package
+// lands in them, as the image itself shows afterwards.
+TEST_F(EndToEnd, InstallsOntoAFatStickFoundInTheMountTable) {
+  testsupport::FatImage fat(16384, {"psp", "psp/game"}, "/mnt");
+  if (!fat.Mounted()) GTEST_SKIP() << fat.Reason();
+  UseDiscoveredDrives();
+  PlugPsp();
+  CQuaysideDlg& dlg = Open();
+  ChooseEnglishAndFindThePsp();
+  wchar_t letter = 0;
+  const plat::DriveTable drives = plat::DriveTable::Current();
+  for (const auto& [l, drive] : drives.drives()) {
+    if (drive.root == fat.path()) letter = l;
+  }
+  ASSERT_NE(letter, 0) << "the FAT stick was not discovered";
+  EXPECT_EQ(dlg.GetLine(0), FormatWide(TextOfKey("IDS_PSP_FOUND_ON_DRIVE_X"), {letter}));
+  Press(IDC_NEXT);
+  ASSERT_TRUE(WaitForState(WIZARD_STATE_FINISHED)) << Trace();
+  CloseWizard();
+  fat.Unmount();
+
+  std::string text;
+  ASSERT_TRUE(fat.Mtools("mtype", "::psp/game/UPDATE/EBOOT.PBP", &text));
+  EXPECT_EQ(text, PackageBody("/ml/EBOOT.PBP"));
+  ASSERT_TRUE(fat.Mtools("mtype", "::SWAYMO/Language.bin", &text));
+  EXPECT_EQ(text, std::string(1, '\0'));
+  // One psp folder, in lower case as it was: none was made beside it.
+  ASSERT_TRUE(fat.Mtools("mdir", "::", &text));
+  std::istringstream listing(text);
+  int pspFolders = 0;
+  for (std::string entry; std::getline(listing, entry);) {
+    if (entry.rfind("psp ", 0) == 0 || entry.rfind("PSP ", 0) == 0) ++pspFolders;
+  }
+  EXPECT_EQ(pspFolders, 1) << text;
+  EXPECT_EQ(text.find("PSP "), std::string::npos) << text;
 }
 
 TEST_F(EndToEnd, ExitDuringTheDownloadEndsTheWorkerWithoutAFinishedScreen) {
