@@ -342,6 +342,11 @@ TEST_F(WizardTest, ALeftoverUpgradeProgramIsRemovedAtStart) {
   g_programFolder = program.wstring();
   OpenWizard();
   EXPECT_FALSE(std::filesystem::exists(program / "upgrade.exe"));
+  CloseWizard();
+  // Names beside the program are exact: another file of the user's stays.
+  std::ofstream(program / "Upgrade.EXE") << "the user's";
+  OpenWizard();
+  EXPECT_TRUE(std::filesystem::exists(program / "Upgrade.EXE"));
 }
 
 }  // namespace
