@@ -407,7 +407,11 @@ void CQuaysideDlg::OnSelect() {
       break;
     case WIZARD_STATE_CONNECT_PSP:
     case WIZARD_STATE_PSP_FOUND:
-      m_driveSizes.Clear();  // a new choice: every drive may answer again
+      // A new choice: the last one no longer counts, and every drive may
+      // answer again.
+      m_manualConfirmed = false;
+      m_manualMode = false;
+      m_driveSizes.Clear();
       m_driveLetter = L'D';
       if (FindNextDrive()) SetState(WIZARD_STATE_CHOOSE_DRIVE);
       break;

@@ -108,11 +108,14 @@ TEST_F(WizardTest, DriveChoiceCyclesThroughTheDrivesThatAnswer) {
   EXPECT_EQ(dlg.wizardState(), WIZARD_STATE_INSTALLING);
   EXPECT_EQ(plat::PinnedDriveLetter(), L'G');
 
-  // A drive that leads nowhere by the time it is accepted: the failed screen.
+  // Choosing again withdraws the last choice. A drive that leads nowhere by
+  // the time it is accepted: the failed screen.
   dlg.SetState(WIZARD_STATE_CONNECT_PSP);
   Settle();
   ClickButton(IDC_SELECT);
   ASSERT_EQ(dlg.wizardState(), WIZARD_STATE_CHOOSE_DRIVE);
+  EXPECT_FALSE(dlg.manualConfirmed());
+  EXPECT_FALSE(dlg.manualMode());
   std::filesystem::remove_all(temp_.path() / "g");
   ClickButton(IDC_SELECT);
   EXPECT_EQ(dlg.wizardState(), WIZARD_STATE_INSTALL_FAILED);
