@@ -22,7 +22,7 @@ foreach(source swaymo-setup.1 changelog)
 endforeach()
 install(FILES ${SWAYMO_PACKAGE_STAGE}/swaymo-setup.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${SWAYMO_PACKAGE_STAGE}/changelog.gz
-        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/swaymo-setup)
 
 # Packing never builds: cpack packs the tree as it was built (the package
 # test packs the test build without rebuilding the suite).
