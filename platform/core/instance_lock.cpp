@@ -45,6 +45,7 @@ InstanceLock::InstanceLock(std::string_view name) {
   } while (result != 0 && errno == EINTR);
   if (result == 0) {
     fd_ = fd;
+    held_ = true;
     return;
   }
   anotherRuns_ = errno == EWOULDBLOCK;

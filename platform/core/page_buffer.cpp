@@ -1,19 +1,12 @@
 #include "platform/core/page_buffer.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <utility>
 
 namespace plat {
-namespace {
-std::size_t RoundToPages(std::size_t bytes) {
-  const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-  return (bytes + page - 1) / page * page;
-}
-}  // namespace
 
-PageBuffer::~PageBuffer() { Release(); }
+PageBuffer::~PageBuffer() {
+  Release();
+}
 
 PageBuffer::PageBuffer(PageBuffer&& other) noexcept
     : data_(std::exchange(other.data_, nullptr)), capacity_(std::exchange(other.capacity_, 0)) {}
@@ -25,24 +18,6 @@ PageBuffer& PageBuffer::operator=(PageBuffer&& other) noexcept {
     capacity_ = std::exchange(other.capacity_, 0);
   }
   return *this;
-}
-
-bool PageBuffer::Reserve(std::size_t bytes) {
-  if (bytes <= capacity_) return true;
-  const std::size_t size = RoundToPages(bytes);
-  void* p = data_ == nullptr
-                ? mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
-                : mremap(data_, capacity_, size, MREMAP_MAYMOVE);
-  if (p == MAP_FAILED) return false;
-  data_ = static_cast<std::byte*>(p);
-  capacity_ = size;
-  return true;
-}
-
-void PageBuffer::Release() {
-  if (data_ != nullptr) munmap(data_, capacity_);
-  data_ = nullptr;
-  capacity_ = 0;
 }
 
 }  // namespace plat

@@ -15,12 +15,11 @@ std::uint64_t TickMs() {
 }
 
 void SleepMs(unsigned ms) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  if (tWaitServer) {
-    tWaitServer(deadline);
-  } else {
-    std::this_thread::sleep_until(deadline);
-  }
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
+  if (tWaitServer) tWaitServer(deadline);
+  // Windows' timers may wake a little early: never return before the time.
+  while (Clock::now() < deadline) std::this_thread::sleep_until(deadline);
 }
 
 bool SleepUnlessSet(const std::atomic<bool>& flag, unsigned ms, unsigned stepMs) {

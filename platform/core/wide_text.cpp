@@ -1,18 +1,19 @@
 #include "platform/core/wide_text.h"
 
-#include <locale.h>
-
-#include <cwctype>
+#include <type_traits>
 
 namespace plat {
 namespace {
 
 constexpr char32_t kEscapeBase = 0xDC00;  // U+DC80..U+DCFF carry raw bytes
+// Windows' wchar_t holds UTF-16: code points past U+FFFF take two units.
+constexpr bool kUtf16 = sizeof(wchar_t) == 2;
 
-// A locale with Unicode character classes, whatever the process's own is.
-locale_t UnicodeLocale() {
-  static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
-  return locale;
+bool IsHighSurrogate(char32_t c) {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char32_t c) {
+  return c >= 0xDC00 && c <= 0xDFFF;
 }
 
 void AppendUtf8(std::string& out, char32_t c) {
@@ -65,9 +66,13 @@ std::size_t DecodeOne(std::string_view bytes, std::size_t i, char32_t& c) {
 std::string EncodeUtf8(std::wstring_view text) {
   std::string out;
   out.reserve(text.size());
-  for (wchar_t w : text) {
-    const auto c = static_cast<char32_t>(w);
-    if (c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    auto c = static_cast<char32_t>(static_cast<std::make_unsigned_t<wchar_t>>(text[i]));
+    if (kUtf16 && IsHighSurrogate(c) && i + 1 < text.size() &&
+        IsLowSurrogate(static_cast<char16_t>(text[i + 1]))) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char16_t>(text[++i]) - 0xDC00);
+      AppendUtf8(out, c);
+    } else if (c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF) {
       out += static_cast<char>(c - kEscapeBase);
     } else if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
       AppendUtf8(out, 0xFFFD);
@@ -87,24 +92,16 @@ std::wstring DecodeUtf8(std::string_view bytes) {
     if (length == 0) {
       out += static_cast<wchar_t>(kEscapeBase + static_cast<unsigned char>(bytes[i]));
       ++i;
+    } else if (kUtf16 && c >= 0x10000) {
+      out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+      out += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+      i += length;
     } else {
       out += static_cast<wchar_t>(c);
       i += length;
     }
   }
   return out;
-}
-
-bool IsBlank(wchar_t c) {
-  const locale_t locale = UnicodeLocale();
-  return locale != locale_t{} ? iswspace_l(static_cast<wint_t>(c), locale) != 0
-                              : std::iswspace(static_cast<wint_t>(c)) != 0;
-}
-
-wchar_t FoldCase(wchar_t c) {
-  const locale_t locale = UnicodeLocale();
-  return static_cast<wchar_t>(locale != locale_t{} ? towlower_l(static_cast<wint_t>(c), locale)
-                                                   : std::towlower(static_cast<wint_t>(c)));
 }
 
 bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {

@@ -1,10 +1,15 @@
 #include "tests/support/http_server.h"
 
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -14,6 +19,46 @@
 
 namespace testsupport {
 namespace {
+
+#ifdef _WIN32
+// Winsock under the POSIX names this file uses. Socket handles fit in an int.
+constexpr int MSG_NOSIGNAL = 0;
+constexpr int SHUT_WR = SD_SEND;
+constexpr int SHUT_RDWR = SD_BOTH;
+int close(int fd) {
+  return closesocket(static_cast<SOCKET>(fd));
+}
+int OpenSocket() {
+  static const bool started = [] {
+    WSADATA data;
+    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  }();
+  return started ? static_cast<int>(socket(AF_INET, SOCK_STREAM, 0)) : -1;
+}
+int AcceptSocket(int fd) {
+  return static_cast<int>(accept(static_cast<SOCKET>(fd), nullptr, nullptr));
+}
+void SetReceiveTimeout(int fd, unsigned seconds) {
+  const DWORD ms = seconds * 1000;
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms);
+}
+#else
+int OpenSocket() {
+  return socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+}
+int AcceptSocket(int fd) {
+  return accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
+}
+void SetReceiveTimeout(int fd, unsigned seconds) {
+  timeval patience{static_cast<time_t>(seconds), 0};
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+}
+#endif
+
+template <class T>
+void SetOption(int fd, int name, const T& value) {
+  setsockopt(fd, SOL_SOCKET, name, reinterpret_cast<const char*>(&value), sizeof value);
+}
 
 const char* ReasonOf(int status) {
   switch (status) {
@@ -36,7 +81,8 @@ const char* ReasonOf(int status) {
 
 bool SendAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
-    const ssize_t n = send(fd, data, size, MSG_NOSIGNAL);
+    const auto n =
+        send(fd, data, static_cast<int>(std::min<std::size_t>(size, 1 << 30)), MSG_NOSIGNAL);
     if (n <= 0) return false;
     data += n;
     size -= static_cast<std::size_t>(n);
@@ -65,19 +111,21 @@ std::string HeaderValue(const std::string& head, const std::string& name) {
 
 }  // namespace
 
-HttpServer::HttpServer() {
-  listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+HttpServer::HttpServer(unsigned port) {
+  listenFd_ = OpenSocket();
   if (listenFd_ < 0) throw std::runtime_error("socket failed");
+  // A fixed port is free again at once after an earlier run.
+  if (port != 0) SetOption(listenFd_, SO_REUSEADDR, 1);
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  addr.sin_port = 0;
+  addr.sin_port = htons(static_cast<unsigned short>(port));
   socklen_t len = sizeof addr;
   if (bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
       listen(listenFd_, 64) != 0 ||
       getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
     close(listenFd_);
-    throw std::runtime_error("cannot listen on 127.0.0.1");
+    throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(port));
   }
   port_ = ntohs(addr.sin_port);
   acceptor_ = std::thread([this] { AcceptLoop(); });
@@ -91,8 +139,13 @@ HttpServer::~HttpServer() {
   }
   wake_.notify_all();
   shutdown(listenFd_, SHUT_RDWR);
+#ifdef _WIN32
+  close(listenFd_);  // Winsock wakes accept only by closing its socket
+  acceptor_.join();
+#else
   acceptor_.join();
   close(listenFd_);
+#endif
   std::vector<std::thread> workers;
   {
     std::lock_guard lock(mutex_);
@@ -147,7 +200,7 @@ bool HttpServer::Wait(unsigned ms) {
 
 void HttpServer::AcceptLoop() {
   for (;;) {
-    const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+    const int fd = AcceptSocket(listenFd_);
     std::lock_guard lock(mutex_);
     if (stopping_) {
       if (fd >= 0) close(fd);
@@ -159,12 +212,11 @@ void HttpServer::AcceptLoop() {
 }
 
 void HttpServer::Handle(int fd) {
-  timeval patience{5, 0};  // a client that neither talks nor closes
-  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+  SetReceiveTimeout(fd, 5);  // a client that neither talks nor closes
   std::string head;
   char buffer[4096];
   while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536) {
-    const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+    const auto n = recv(fd, buffer, sizeof buffer, 0);
     if (n <= 0) {
       close(fd);
       return;
@@ -227,8 +279,7 @@ void HttpServer::Handle(int fd) {
       sent += n;
     }
     if (ok && sent == reply.dropAfter) {
-      linger hard{1, 0};  // close with a reset
-      setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+      SetOption(fd, SO_LINGER, linger{1, 0});  // close with a reset
       close(fd);
       return;
     }
@@ -246,6 +297,7 @@ void HttpServer::Handle(int fd) {
   close(fd);
 }
 
+#ifndef _WIN32
 ScopedConnectTo::ScopedConnectTo(const std::string& list) {
   if (const char* v = std::getenv("SWAYMO_CONNECT_TO")) oldConnectTo_ = v;
   if (const char* v = std::getenv("no_proxy")) oldNoProxy_ = v;
@@ -265,5 +317,6 @@ ScopedConnectTo::~ScopedConnectTo() {
     unsetenv("no_proxy");
   }
 }
+#endif
 
 }  // namespace testsupport

@@ -1,7 +1,7 @@
 #pragma once
-// A small scriptable HTTP/1.1 server on 127.0.0.1 (a free port) for tests
-// and benchmarks. Each target path gets a scripted reply: status, headers,
-// body, delays, a stall, a dropped connection or a wrong Content-Length.
+// A small scriptable HTTP/1.1 server on 127.0.0.1 (a free port, or the one
+// asked for) for tests and benchmarks, on Linux and Windows. Each target path gets a scripted
+// reply: status, headers, body, delays, a stall, a dropped connection or a wrong Content-Length.
 // Every connection carries one request and is served on its own thread.
 // Code under test reaches it through SWAYMO_CONNECT_TO (ScopedConnectTo), so
 // it still asks for its own host on port 80.
@@ -66,7 +66,8 @@ struct HttpRequestSeen {
 
 class HttpServer {
  public:
-  HttpServer();
+  // Throws std::runtime_error when it cannot listen.
+  explicit HttpServer(unsigned port = 0);
   ~HttpServer();
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
@@ -105,7 +106,8 @@ class HttpServer {
 
 // Points SWAYMO_CONNECT_TO at a server (any host, port 80) and turns proxies
 // off for the life of the object; the previous values come back afterwards.
-// Create it while no other thread of the test reads the environment.
+// Create it while no other thread of the test reads the environment. Linux
+// only: WinINet has no such mapping.
 class ScopedConnectTo {
  public:
   explicit ScopedConnectTo(const HttpServer& server) : ScopedConnectTo(server.ConnectToAnyHost()) {}
