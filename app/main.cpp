@@ -5,6 +5,7 @@
 
 #include "app/quayside_app.h"
 #include "app/thread.h"
+#include "online/znxml.h"
 #include "platform/window/display.h"
 
 int main() {
@@ -21,9 +22,9 @@ int main() {
     app.InitInstance();
     code = app.exitCode();
   }
-  if (g_runningThreadCount > 0) {
-    // A worker outlived every budget: end without running the destructors
-    // it may still be using.
+  if (g_runningThreadCount > 0 || SettingsDocument().ThreadRunning()) {
+    // A worker or the settings fetch outlived every budget: end without
+    // running the destructors it may still be using.
     std::fflush(nullptr);
     _exit(code);
   }

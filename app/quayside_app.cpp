@@ -9,6 +9,7 @@
 #include "platform/core/time.h"
 #include "platform/fs/drive_table.h"
 #include "platform/window/display.h"
+#include "platform/window/window_ref.h"
 #include "ui/msg_box_hook.h"
 #include "util/app_flags.h"
 #include "util/folders.h"
@@ -52,11 +53,17 @@ bool CQuaysideApp::InitInstance() {
   }
   g_programFolder = plat::ProgramFolder();
 
-  SetMessageBoxHook([](const std::wstring& text, unsigned type) {
-    // Once the wizard closes no box may hold up its end.
-    return g_applicationClosing ? 0 : ShowSkinnedMessageBox(text, type);
-  });
   auto dialog = std::make_unique<CQuaysideDlg>();
+  SetMessageBoxHook([window = dialog->ref()](const std::wstring& text, unsigned type) {
+    // Once the wizard closes no box may hold up its end. The close begins on
+    // the window's thread, so the box is asked for there too: a worker's box
+    // and the close cannot cross.
+    const auto show = [&] { return g_applicationClosing ? 0 : ShowSkinnedMessageBox(text, type); };
+    if (plat::IsWindowThread()) return show();
+    const std::optional<std::intptr_t> result =
+        window.SendCall([&] { return static_cast<std::intptr_t>(show()); });
+    return result ? static_cast<int>(*result) : 0;
+  });
   SetMessageBoxOwner(dialog.get());
   const int result = dialog->DoModal();
   SetMessageBoxOwner(nullptr);

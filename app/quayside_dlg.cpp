@@ -32,9 +32,12 @@ constexpr int kWizardWidth = 630;
 constexpr int kWizardHeight = 440;
 constexpr plat::Rect kDragBand{0, 0, 20000, 36};
 
-// Budgets for stopping the setup worker, in seconds.
-constexpr int kCloseStopSeconds = 10;
+// Budget for stopping the setup worker when the dialog goes without a close.
 constexpr int kDestroyStopSeconds = 4;
+constexpr unsigned kDestroyStopSettingsMs = 4000;
+// What the close sequence waits for the worker and the settings fetch, which
+// are told to stop at once: the process ends within 2 s in every state.
+constexpr unsigned kCloseWaitMs = 1200;
 
 constexpr int kStaticPictureId = 1088;  // clicks on the page picture do nothing
 
@@ -66,9 +69,11 @@ void CQuaysideDlg::Shutdown() {
   if (m_shutDown) return;
   m_shutDown = true;
   // The worker goes first: it uses the locator, the lines and the tables.
-  StopThread(m_workerThread.load(), kDestroyStopSeconds);
+  // After a close sequence it has had its time: one that still runs is left
+  // to the end of the process.
+  StopThread(m_workerThread.load(), m_closing ? -1 : kDestroyStopSeconds);
   if (!g_dataFolder.empty()) DeleteFolderTree(g_dataFolder + L"\\SaveTxtFilesCache", true);
-  SettingsDocument().Stop();
+  SettingsDocument().Stop(m_closing ? 0 : kDestroyStopSettingsMs);
 }
 
 bool CQuaysideDlg::OnInitDialog() {
@@ -437,9 +442,13 @@ void CQuaysideDlg::CloseSequence() {
   if (m_closing.exchange(true)) return;
   g_applicationClosing = true;
   OnCancel();
-  StopThread(m_workerThread.load(), kCloseStopSeconds);
+  // Everything is told to stop at once; while they end, the window keeps
+  // serving the worker and painting.
+  StopThread(m_workerThread.load(), -1);
+  SettingsDocument().Stop(0);
+  plat::DispatchUntil([this] { return WorkerEnded() && !SettingsDocument().ThreadRunning(); },
+                      kCloseWaitMs);
   m_exitButton.SetForcedState(ZNCHoverButton::kPressed);
-  SettingsDocument().Stop();
   Send(kEndWizardMessage);
 }
 

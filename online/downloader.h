@@ -27,20 +27,24 @@ class CDownloader {
   CDownloader(const CDownloader&) = delete;
   CDownloader& operator=(const CDownloader&) = delete;
 
-  // Fetches url into memory and returns the fetch's code. A body that cannot
-  // be kept (no memory, or 4 GiB and more) gives FETCH_NO_MEMORY.
+  // Fetches url into memory and returns the fetch's code; the fetcher's
+  // buffer becomes the download's, so the body is held once. A body that
+  // cannot be kept (no memory, or 4 GiB and more) gives FETCH_NO_MEMORY.
   int FetchToMemory(const std::wstring& url, plat::Event* cancel, ProgressWindow* owner,
-                    unsigned progressMessage);
+                    unsigned progressMessage, const FetchLimits& limits = {});
   void SetCancelled() { m_cancelled = 1; }
   bool IsCancelled() const { return m_cancelled.load() != 0; }
   void Release();
 
   const std::byte* Data() const { return m_data.data(); }
   std::uint32_t Size() const { return m_size; }
+  // The answer declared its body's length (Content-Length or chunked).
+  bool LengthDeclared() const { return m_lengthDeclared; }
 
  private:
   plat::PageBuffer m_data;
   std::uint32_t m_size = 0;
+  bool m_lengthDeclared = false;
   std::atomic<int> m_cancelled{0};  // set from the window's thread
   std::wstring m_url;
 };
@@ -86,14 +90,28 @@ class DownloadDialog : public ProgressWindow {
 // Results of DownloadToFile.
 enum DownloadResult : int {
   DOWNLOAD_WRITTEN = 0,
-  DOWNLOAD_NOTHING_RECEIVED = 1,
-  DOWNLOAD_NOT_WRITTEN = 2,
+  DOWNLOAD_NOTHING_RECEIVED = 1,  // no package arrived whole and genuine: worth another try
+  DOWNLOAD_NOT_WRITTEN = 2,       // too large for the stick, or the write failed
   DOWNLOAD_CANCELLED = 3,
   DOWNLOAD_NO_MEMORY = 4,
 };
 
-// Downloads url and writes it, whole, to target (a Windows-style path): the
-// file appears only complete and on the device; a failed write leaves the
-// previous file as it was. Progress goes to the dialog. On a worker thread.
+// The first bytes of every PSP application package.
+inline constexpr unsigned char kPackageMagic[] = {0x00, 0x50, 0x42, 0x50};
+
+// Whether a received body is a package that arrived whole: not empty, the
+// magic first, its length declared by the answer, and, when url ends in
+// "#sha256=<64 hex digits>", that digest.
+bool IsGenuinePackage(const std::wstring& url, const std::byte* data, std::size_t size,
+                      bool lengthDeclared);
+
+// Downloads url and writes it to target (a Windows-style path) only when it
+// is a genuine package (IsGenuinePackage): the file appears only complete
+// and on the device; anything else leaves the previous file as it was. A
+// package larger than the stick can take (its free space plus the file it
+// replaces) is refused as soon as its length is known. Temporary files left
+// beside target by an interrupted write are removed first; when the package
+// fits only without the previous file, that file is removed and the write
+// made once more. Progress goes to the dialog. On a worker thread.
 int DownloadToFile(DownloadDialog& dialog, plat::Event* cancel, const std::wstring& url,
                    const std::wstring& target);

@@ -3,6 +3,7 @@
 #include "online/online_urls.h"
 #include "online/znxml.h"
 #include "platform/core/time.h"
+#include "util/app_flags.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ void RegisterSettingsKeys(CZNXML& document) {
 
 void FetchSettings(CZNXML& document) {
   const std::wstring url = SettingsUrl();
-  for (int attempt = 0; attempt < 3; ++attempt) {
+  for (int attempt = 0; attempt < 3 && !g_applicationClosing.load(); ++attempt) {
     WhilePending(document);
     document.RequestFetch(url);
     WhilePending(document);
@@ -58,7 +59,7 @@ int CheckConnection(SettingsDialog& dialog, CZNXML& document, std::wstring& vers
       // A public page that arrives (and is no settings document) proves the
       // internet works: then the maker's server is at fault.
       WhilePending(document);
-      document.RequestFetch(ProbeUrl());
+      document.RequestFetch(ProbeUrl(), /*probe=*/true);
       WhilePending(document);
       errorText = dialog.LookupText(document.GetStatus() == SETTINGS_BAD_DOCUMENT
                                         ? L"IDS_INTERNET_ERROR_SERVER"

@@ -20,7 +20,8 @@ std::wstring SettingsUrl() {
 }
 
 std::wstring ProbeUrl() {
-  return FromEnvironment("SWAYMO_PROBE_URL", L"http://www.wikipedia.org/");
+  // Answers 200 itself, without a redirect: a redirect would read as no internet.
+  return FromEnvironment("SWAYMO_PROBE_URL", L"https://en.wikipedia.org/wiki/Main_Page");
 }
 
 std::wstring SiteUrl() {

@@ -1,5 +1,7 @@
 #include "online/page_fetcher.h"
 
+#include <algorithm>
+#include <cwctype>
 #include <new>
 
 #include "online/spider_thread.h"
@@ -60,6 +62,31 @@ bool SplitUrl(std::wstring url, std::wstring& host, std::wstring& object) {
   return true;
 }
 
+std::optional<FetchAddress> ParseFetchUrl(const std::wstring& url) {
+  FetchAddress address;
+  if (!SplitUrl(url, address.host, address.object)) return std::nullopt;
+  const std::size_t schemeEnd = url.find(L"://");
+  std::wstring scheme = url.substr(0, schemeEnd);
+  for (wchar_t& c : scheme) c = static_cast<wchar_t>(std::towlower(c));
+  address.secure = scheme == L"https";
+  if (!address.secure) return address;  // plain HTTP always goes to port 80
+  address.port = 443;
+  const std::size_t start = schemeEnd + 3;
+  std::wstring authority = url.substr(start, url.find_first_of(L"/?#", start) - start);
+  if (const auto at = authority.rfind(L'@'); at != std::wstring::npos) authority.erase(0, at + 1);
+  const std::size_t hostEnd = authority.front() == L'[' ? authority.find(L']') + 1 : 0;
+  const std::size_t colon = authority.find(L':', hostEnd);
+  if (colon == std::wstring::npos || colon + 1 == authority.size()) return address;
+  const std::wstring digits = authority.substr(colon + 1);
+  if (digits.size() > 5 || digits.find_first_not_of(L"0123456789") != std::wstring::npos) {
+    return std::nullopt;
+  }
+  const unsigned long port = std::stoul(digits);
+  if (port == 0 || port > 65535) return std::nullopt;
+  address.port = static_cast<unsigned>(port);
+  return address;
+}
+
 CPageFetcher::~CPageFetcher() {
   std::lock_guard lock(m_lock);
   if (!m_request) return;
@@ -71,10 +98,17 @@ CPageFetcher::~CPageFetcher() {
 }
 
 int CPageFetcher::Fetch(const std::wstring& url, ProgressWindow* owner, plat::Event* cancel,
-                        unsigned progressMessage) {
+                        unsigned progressMessage, const FetchLimits& limits) {
   if (!m_request) {
     m_request.reset(new (std::nothrow) FetchRequest);
     if (!m_request) return FETCH_NO_MEMORY;
+  }
+  // A caller that is already told to stop starts no transfer.
+  if (cancel != nullptr && cancel->Wait(0)) {
+    m_request->m_resultData.Release();
+    m_request->m_bytesReceived = 0;
+    m_request->m_errorCode = FETCH_REQUEST_FAILED;
+    return FETCH_REQUEST_FAILED;
   }
   FetchRequest& request = *m_request;
   request.m_finished = std::make_shared<plat::Event>(plat::Event::Reset::kManual);
@@ -83,6 +117,8 @@ int CPageFetcher::Fetch(const std::wstring& url, ProgressWindow* owner, plat::Ev
   request.m_abort = false;
   request.m_status = 1;
   request.m_url = url;
+  request.m_limits = limits;
+  request.m_lengthDeclared = false;
   request.m_owner = owner;
   request.m_bytesReceived = 0;
   request.m_startTick = request.m_lastReportTick = plat::TickMs();
@@ -113,4 +149,12 @@ const std::byte* CPageFetcher::ResultData() const {
 
 std::uint64_t CPageFetcher::ResultSize() const {
   return m_request ? m_request->m_bytesReceived : 0;
+}
+
+bool CPageFetcher::LengthDeclared() const {
+  return m_request && m_request->m_lengthDeclared;
+}
+
+plat::PageBuffer CPageFetcher::TakeResult() {
+  return m_request ? std::move(m_request->m_resultData) : plat::PageBuffer();
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "platform/core/event.h"
@@ -21,6 +22,19 @@ enum FetchCode : int {
   FETCH_NO_MEMORY = 5,       // a buffer could not be allocated
   FETCH_REQUEST_FAILED = 7,  // no connection, cancelled while connecting, or status not 200
   FETCH_READ_ERROR = 8,      // the transfer broke while reading; no result
+  FETCH_TOO_LARGE = 9,       // the body is longer than the fetch allows; no result
+};
+
+// What one fetch allows; a zero sets no limit.
+struct FetchLimits {
+  // A longer body (by its Content-Length, or as it arrives) ends the fetch
+  // with FETCH_TOO_LARGE.
+  std::uint64_t maxBytes = 0;
+  // The whole fetch, connection and retry included, ends within this.
+  unsigned deadlineMs = 0;
+  // A transfer slower than this for lowSpeedSeconds on end fails.
+  unsigned lowSpeedBytesPerSecond = 0;
+  unsigned lowSpeedSeconds = 0;
 };
 
 // A progress snapshot; the window that receives it owns it.
@@ -47,6 +61,9 @@ struct FetchRequest {
   std::uint64_t m_bytesReceived = 0;
   std::wstring m_hostName;
   std::wstring m_objectPath;
+  FetchLimits m_limits;
+  // The answer said where its body ends (Content-Length or chunked).
+  bool m_lengthDeclared = false;
   int m_errorCode = 0;
   // 1, 2, 3 while running; 4 ended without error; 0 failed.
   std::atomic<int> m_status{0};
@@ -71,6 +88,18 @@ void PostFetchProgress(FetchRequest& request, unsigned message);
 // no "scheme://host" form; host and object are then empty.
 bool SplitUrl(std::wstring url, std::wstring& host, std::wstring& object);
 
+// Where a fetch goes: an https URL over TLS to its own port (443 unless it
+// names one); any other scheme is plain HTTP to port 80. The fragment
+// ("#...") is never sent.
+struct FetchAddress {
+  bool secure = false;
+  std::wstring host;
+  unsigned port = 80;
+  std::wstring object;
+};
+// nullopt when the URL has no "scheme://host" form or names a bad port.
+std::optional<FetchAddress> ParseFetchUrl(const std::wstring& url);
+
 class CPageFetcher {
  public:
   CPageFetcher() = default;
@@ -82,11 +111,16 @@ class CPageFetcher {
   // and cancel may be null; progress is posted only with an owner and a
   // non-zero message. Called from background threads.
   int Fetch(const std::wstring& url, ProgressWindow* owner, plat::Event* cancel,
-            unsigned progressMessage);
+            unsigned progressMessage, const FetchLimits& limits = {});
 
   // The received bytes (null if none), valid until the fetcher goes.
   const std::byte* ResultData() const;
   std::uint64_t ResultSize() const;
+  // Whether the answer declared its body's length, so that the body is
+  // known to be whole after FETCH_OK.
+  bool LengthDeclared() const;
+  // Hands the received bytes over (ResultSize of them); the fetcher keeps none.
+  plat::PageBuffer TakeResult();
 
  private:
   std::mutex m_lock;

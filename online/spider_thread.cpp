@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr unsigned kHttpPort = 80;
 constexpr std::size_t kReadSize = 8192;
 constexpr std::size_t kGrowth = 65536;
 constexpr unsigned kConnectTimeoutMs = 30 * 1000;
@@ -55,7 +54,12 @@ void CSpiderThread::Run() {
   if (ok) {
     std::wstring url = request.m_url;
     if (std::count(url.begin(), url.end(), L'/') < 3) url += L'/';
-    SplitUrl(url, request.m_hostName, request.m_objectPath);
+    if (std::optional<FetchAddress> address = ParseFetchUrl(url)) {
+      m_scheme = address->secure ? plat::HttpScheme::kHttps : plat::HttpScheme::kHttp;
+      m_port = address->port;
+      request.m_hostName = std::move(address->host);
+      request.m_objectPath = std::move(address->object);
+    }
     ok = GetTransfer(request.m_hostName, request.m_objectPath);
   } else {
     request.m_errorCode = FETCH_REQUEST_FAILED;
@@ -70,12 +74,26 @@ void CSpiderThread::Run() {
 }
 
 bool CSpiderThread::CreateSession() {
+  const FetchLimits& limits = m_request->m_limits;
+  if (limits.deadlineMs != 0) m_deadline = m_request->m_startTick + limits.deadlineMs;
   m_session.reset(new (std::nothrow) plat::HttpSession(L"ZOV Eziduz"));
   if (!m_session) return false;
   m_session->SetConnectTimeoutMs(kConnectTimeoutMs);
   m_session->SetConnectBackoffMs(kConnectBackoffMs);
   m_session->SetConnectRetries(1);
+  ApplyLimits(*m_session);
   return true;
+}
+
+void CSpiderThread::ApplyLimits(plat::HttpSession& session) const {
+  const FetchLimits& limits = m_request->m_limits;
+  session.SetLowSpeedLimit(limits.lowSpeedBytesPerSecond, limits.lowSpeedSeconds);
+  session.SetDeadline(m_deadline);
+}
+
+bool CSpiderThread::TooLarge(std::uint64_t bytes) const {
+  const std::uint64_t limit = m_request->m_limits.maxBytes;
+  return limit != 0 && bytes > limit;
 }
 
 void CSpiderThread::CloseAll() {
@@ -87,7 +105,7 @@ void CSpiderThread::CloseAll() {
 int CSpiderThread::SendRequest(const std::wstring& host, const std::wstring& object) {
   m_file.reset(new (std::nothrow) plat::HttpRequest(*m_session, &m_abort));
   if (!m_file) return plat::http_error::kInternal;
-  int code = m_file->Open(host, kHttpPort, object);
+  int code = m_file->Open(m_scheme, host, m_port, object);
   if (code == 0) code = m_file->Send();
   return code;
 }
@@ -105,6 +123,7 @@ int CSpiderThread::OpenRequest(const std::wstring& host, const std::wstring& obj
     CloseAll();
     if (Aborted()) return 0;
     if (code == plat::http_error::kTimeout && !plat::SleepUnlessSet(m_abort, 1000)) return 0;
+    if (m_deadline != 0 && plat::TickMs() >= m_deadline) return code;
     if (const int again = Reconnect(host, object); again != 200) return again;
   }
   if (Aborted()) return 0;
@@ -118,6 +137,7 @@ int CSpiderThread::Reconnect(const std::wstring& host, const std::wstring& objec
   m_session->SetConnectTimeoutMs(kConnectTimeoutMs);
   m_session->SetConnectBackoffMs(kConnectBackoffMs);
   m_session->SetConnectRetries(2);
+  ApplyLimits(*m_session);
   m_connected = true;
   m_hostName = host;
   if (const int code = SendRequest(host, object); code != 0) {
@@ -140,6 +160,11 @@ bool CSpiderThread::GetTransfer(const std::wstring& host, const std::wstring& ob
     return false;
   }
   Report(2);
+  request.m_lengthDeclared = m_file->LengthDeclared();
+  if (const auto length = m_file->ContentLength(); length && TooLarge(*length)) {
+    request.m_errorCode = FETCH_TOO_LARGE;
+    return false;
+  }
 
   plat::PageBuffer readBuffer;
   plat::PageBuffer data;
@@ -158,6 +183,11 @@ bool CSpiderThread::GetTransfer(const std::wstring& host, const std::wstring& ob
       }
       request.m_errorCode = FETCH_CANCELLED;
       chunk = 0;
+    }
+    if (chunk != 0 && TooLarge(request.m_bytesReceived + chunk)) {
+      request.m_errorCode = FETCH_TOO_LARGE;
+      request.m_bytesReceived = 0;
+      return false;
     }
     if (chunk != 0) {
       const std::size_t used = request.m_bytesReceived;

@@ -29,10 +29,12 @@ class CSpiderThread {
   void Report(int status);
   bool CreateSession();
   void CloseAll();
+  void ApplyLimits(plat::HttpSession& session) const;
   int OpenRequest(const std::wstring& host, const std::wstring& object);
   int SendRequest(const std::wstring& host, const std::wstring& object);
   int Reconnect(const std::wstring& host, const std::wstring& object);
   bool GetTransfer(const std::wstring& host, const std::wstring& object);
+  bool TooLarge(std::uint64_t bytes) const;
   bool Aborted() const { return m_abort.load(); }
 
   std::atomic<bool>& m_abort;  // the request's abort flag
@@ -44,5 +46,8 @@ class CSpiderThread {
   bool m_connected = false;
   std::unique_ptr<plat::HttpRequest> m_file;
   std::wstring m_hostName;  // host of the current connection
+  plat::HttpScheme m_scheme = plat::HttpScheme::kHttp;
+  unsigned m_port = 80;
+  std::uint64_t m_deadline = 0;  // TickMs by which the fetch ends; 0 none
   std::shared_ptr<plat::Event> m_finished;
 };

@@ -6,6 +6,7 @@
 #include "online/page_fetcher.h"
 #include "online/znxml_thread.h"
 #include "platform/core/time.h"
+#include "util/app_flags.h"
 #include "util/text.h"
 
 namespace {
@@ -61,6 +62,7 @@ void CZNXML::StartThread() {
 
 bool CZNXML::StartThreadLocked() {
   if (m_thread != nullptr) return true;
+  if (g_applicationClosing.load()) return false;  // no fetch starts once the close has begun
   std::unique_ptr<CThreadZNXML> thread(new (std::nothrow) CThreadZNXML(*this));
   if (!thread) return false;
   CThreadZNXML* raw = thread.get();
@@ -71,22 +73,26 @@ bool CZNXML::StartThreadLocked() {
   return true;
 }
 
-int CZNXML::RequestFetch(const std::wstring& url) {
+int CZNXML::RequestFetch(const std::wstring& url, bool probe) {
   if (url.size() > kMaxUrlLength) return 0;
   StartThread();
   {
     std::lock_guard lock(m_threadLock);
     if (m_thread == nullptr) return 0;
   }
-  if (m_status.load() == SETTINGS_PENDING) {
+  const auto pending = [this] {
+    return m_status.load() == SETTINGS_PENDING && !g_applicationClosing.load();
+  };
+  if (pending()) {
     plat::SleepMs(100);
-    for (int i = 0; i < 80 && m_status.load() == SETTINGS_PENDING; ++i) plat::SleepMs(100);
+    for (int i = 0; i < 80 && pending(); ++i) plat::SleepMs(100);
     if (m_status.load() == SETTINGS_PENDING) return 0;
   }
   std::lock_guard lock(m_threadLock);
   // The thread may have ended its idle time meanwhile: start a fresh one.
   if (!StartThreadLocked()) return 0;
   m_url = url;
+  m_probe = probe;
   m_status = SETTINGS_PENDING;
   m_thread->Wake();
   return 1;
@@ -110,7 +116,12 @@ int CZNXML::GetValue(const std::wstring& name, std::wstring& value) const {
   return 0;
 }
 
-void CZNXML::Stop() {
+bool CZNXML::ThreadRunning() const {
+  std::lock_guard lock(m_threadLock);
+  return m_thread != nullptr;
+}
+
+void CZNXML::Stop(unsigned waitMs) {
   if (m_stopNesting.fetch_add(1) == 0) {
     plat::Thread::EndWatch end;
     bool running = false;
@@ -122,7 +133,9 @@ void CZNXML::Stop() {
         running = true;
       }
     }
-    for (int i = 0; running && i < 40 && !end.HasEnded(); ++i) plat::SleepMs(100);
+    for (unsigned waited = 0; running && waited < waitMs && !end.HasEnded(); waited += 100) {
+      plat::SleepMs(100);
+    }
   }
   m_stopNesting.fetch_sub(1);
 }
@@ -130,14 +143,19 @@ void CZNXML::Stop() {
 void CZNXML::ThreadLoop(plat::Event& stop, plat::Event& wake) {
   int idle = 0;
   for (;;) {
+    // After a fetch the thread always makes an idle pass, in which the
+    // caller reads the status before the thread can end.
+    bool fetched = false;
     if (m_status.load() == SETTINGS_PENDING) {
       FetchAndScan(stop);
+      fetched = true;
     } else if (!wake.Wait(500) || m_status.load() != SETTINGS_PENDING) {
       ++idle;  // a pass cut short by a request does not count
     }
     std::lock_guard lock(m_threadLock);
     // A request that came in during the last idle pass is still served.
-    if (stop.IsSet() || (idle > kIdlePassesBeforeEnd && m_status.load() != SETTINGS_PENDING)) {
+    if (stop.IsSet() ||
+        (!fetched && idle > kIdlePassesBeforeEnd && m_status.load() != SETTINGS_PENDING)) {
       m_thread = nullptr;
       return;
     }
@@ -146,18 +164,30 @@ void CZNXML::ThreadLoop(plat::Event& stop, plat::Event& wake) {
 
 void CZNXML::FetchAndScan(plat::Event& stop) {
   std::wstring url;
+  bool probe = false;
   {
     std::lock_guard lock(m_threadLock);
     url = m_url;
+    probe = m_probe;
   }
+  const std::uint64_t deadline = plat::TickMs() + kFetchDeadlineMs;
+  const auto fetch = [&](CPageFetcher& fetcher) {
+    FetchLimits limits;
+    limits.maxBytes = kMaxDocumentBytes;
+    const std::uint64_t now = plat::TickMs();
+    limits.deadlineMs = now < deadline ? static_cast<unsigned>(deadline - now) : 1;
+    return fetcher.Fetch(url, nullptr, &stop, 0, limits);
+  };
   int status = SETTINGS_EXCEPTION;
   try {
     status = [&] {
       auto fetcher = std::make_unique<CPageFetcher>();
-      int code = fetcher->Fetch(url, nullptr, &stop, 0);
+      int code = fetch(*fetcher);
+      if (code == FETCH_TOO_LARGE) return SETTINGS_BAD_DOCUMENT;
       if (code != FETCH_OK || fetcher->ResultSize() == 0) {
         fetcher = std::make_unique<CPageFetcher>();
-        code = fetcher->Fetch(url, nullptr, &stop, 0);
+        code = fetch(*fetcher);
+        if (code == FETCH_TOO_LARGE) return SETTINGS_BAD_DOCUMENT;
         if (code != FETCH_OK || fetcher->ResultSize() == 0) return SETTINGS_NOT_FETCHED;
       }
       if (stop.IsSet()) return SETTINGS_STOPPED;
@@ -172,9 +202,10 @@ void CZNXML::FetchAndScan(plat::Event& stop) {
       } catch (const std::bad_alloc&) {
         return SETTINGS_NO_MEMORY;
       }
-      const int scan = ScanText(joined);
+      const int scan = ScanText(joined, &stop, !probe);
       return scan == 0    ? SETTINGS_LOADED
              : scan == -2 ? SETTINGS_ELEMENT_UNENDED
+             : scan == -3 ? SETTINGS_STOPPED
                           : SETTINGS_BAD_DOCUMENT;
     }();
   } catch (...) {

@@ -4,6 +4,7 @@
 // document and scans it. Values live for the whole run; a later document
 // overwrites the keys it names and leaves the others alone.
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -43,6 +44,10 @@ class CZNXML {
  public:
   static constexpr std::size_t kMaxUrlLength = 499;
   static constexpr int kMaxDepth = 255;
+  // A longer document is a server fault (SETTINGS_BAD_DOCUMENT).
+  static constexpr std::uint64_t kMaxDocumentBytes = 1 << 20;
+  // A fetch, both tries included, ends within this whatever the server does.
+  static constexpr unsigned kFetchDeadlineMs = 90 * 1000;
 
   // Registers <result>, <RESULT>, <folder>, <save>, <file> and //.
   CZNXML();
@@ -53,36 +58,43 @@ class CZNXML {
   // Appends a token; duplicates are allowed (the first wins). An empty name
   // could never be scanned past and is ignored.
   void RegisterToken(const std::wstring& name, int kind);
-  // Starts the fetch thread unless one runs.
+  // Starts the fetch thread unless one runs or the application is closing.
   void StartThread();
   // 1 when the fetch was queued; 0 when the URL is longer than kMaxUrlLength,
-  // no thread could be started, or an earlier request stayed pending ~8 s.
-  int RequestFetch(const std::wstring& url);
+  // the application is closing, no thread could be started, or an earlier
+  // request stayed pending ~8 s. A probe is fetched and scanned like the
+  // document, into a scratch table: only its status counts.
+  int RequestFetch(const std::wstring& url, bool probe = false);
   // The status while a fetch thread exists, SETTINGS_STOPPED when none does.
   int GetStatus() const;
   // 1 and the value (without trailing blanks) of the first token named name,
   // else 0 and an empty value.
   int GetValue(const std::wstring& name, std::wstring& value) const;
-  // Stops the fetch thread, waiting for it at most about 4 s.
-  void Stop();
+  // Stops the fetch thread, waiting for it at most waitMs (checked every
+  // 100 ms; 0 only asks it to stop).
+  void Stop(unsigned waitMs = 4000);
+  // Whether a fetch thread exists.
+  bool ThreadRunning() const;
 
   // Scans a document's text into the table: 0, -1 (bad start, misplaced
-  // closing tag, nesting too deep) or -2 (an element's end not found).
-  int ScanText(const std::wstring& text);
+  // closing tag, nesting too deep), -2 (an element's end not found) or -3
+  // (stop was set). The scan works on a copy of the table, so readers never
+  // wait for it; what it stored is kept unless it was stopped or keep is false.
+  int ScanText(const std::wstring& text, plat::Event* stop = nullptr, bool keep = true);
 
  private:
   friend class CThreadZNXML;
   bool StartThreadLocked();
   void ThreadLoop(plat::Event& stop, plat::Event& wake);
   void FetchAndScan(plat::Event& stop);
-  void StoreValue(std::size_t index, std::wstring value);
 
-  mutable std::mutex m_tableLock;  // the token table and the container depth
+  std::mutex m_scanLock;           // one scan at a time
+  mutable std::mutex m_tableLock;  // the token table
   std::vector<TokenPair> m_tokens;
-  int m_depth = -1;
 
   mutable std::mutex m_threadLock;  // the URL and the fetch thread
   std::wstring m_url;
+  bool m_probe = false;
   std::atomic<int> m_status{SETTINGS_IDLE};
   CThreadZNXML* m_thread = nullptr;
   plat::Thread::EndWatch m_threadEnd;

@@ -1,8 +1,11 @@
 // The scanner of the settings document: tokens at the places where one may
 // start, key lines, containers, and unregistered tags skipped whole.
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "online/znxml.h"
 #include "util/text.h"
@@ -10,6 +13,8 @@
 namespace {
 
 constexpr std::size_t kMaxTagName = 58;
+// How often the scan looks at the stop event, in passes.
+constexpr std::uint32_t kStopCheckPasses = 1024;
 
 enum class Form { kPlain, kOpening, kClosing };
 
@@ -60,29 +65,62 @@ std::optional<Match> MatchTagPrefix(const std::vector<TokenPair>& tokens, std::w
   return std::nullopt;
 }
 
-}  // namespace
-
-void CZNXML::StoreValue(std::size_t index, std::wstring value) {
-  TokenPair token = std::move(m_tokens[index]);
-  m_tokens.erase(m_tokens.begin() + static_cast<std::ptrdiff_t>(index));
+// A stored value moves its token to the end of the table.
+void StoreValue(std::vector<TokenPair>& tokens, std::size_t index, std::wstring value) {
+  TokenPair token = std::move(tokens[index]);
+  tokens.erase(tokens.begin() + static_cast<std::ptrdiff_t>(index));
   token.value = std::move(value);
-  m_tokens.push_back(std::move(token));
+  tokens.push_back(std::move(token));
 }
 
-int CZNXML::ScanText(const std::wstring& document) {
-  std::lock_guard lock(m_tableLock);
-  const std::wstring_view text(document.c_str());  // the text ends at its first NUL
+// Where each closing text "</name>" or "</name:" stands, found in one pass,
+// so that skipping unregistered elements never searches the text again.
+class ClosingTags {
+ public:
+  explicit ClosingTags(std::wstring_view text) {
+    // The first '>' or ':' at or after each position.
+    std::vector<std::uint32_t> ender(text.size() + 1, kNone);
+    for (std::size_t i = text.size(); i-- > 0;) {
+      ender[i] = text[i] == L'>' || text[i] == L':' ? static_cast<std::uint32_t>(i) : ender[i + 1];
+    }
+    for (std::size_t q = 0; q + 2 <= text.size(); ++q) {
+      if (text[q] != L'<' || text[q + 1] != L'/') continue;
+      const std::uint32_t end = ender[q + 2];
+      if (end == kNone || end - (q + 2) > kMaxTagName) continue;
+      at_[text.substr(q + 2, end - (q + 2) + 1)].push_back(static_cast<std::uint32_t>(q));
+    }
+  }
+
+  // The first "</" + nameAndEnder at or after from, or npos.
+  std::size_t Find(std::wstring_view nameAndEnder, std::size_t from) const {
+    const auto found = at_.find(nameAndEnder);
+    if (found == at_.end()) return std::wstring_view::npos;
+    const auto& places = found->second;
+    const auto next = std::lower_bound(places.begin(), places.end(), from);
+    return next == places.end() ? std::wstring_view::npos : *next;
+  }
+
+ private:
+  static constexpr std::uint32_t kNone = UINT32_MAX;
+  std::unordered_map<std::wstring_view, std::vector<std::uint32_t>> at_;
+};
+
+// Scans text into tokens: 0, -1, -2, or -3 when stop was set.
+int Scan(std::vector<TokenPair>& tokens, const std::wstring_view text, plat::Event* stop) {
   const auto at = [&](std::size_t i) { return i < text.size() ? text[i] : L'\0'; };
   constexpr auto npos = std::wstring_view::npos;
-  m_depth = -1;
+  std::optional<ClosingTags> closingTags;  // built when first needed
+  int depth = -1;
   std::size_t pos = 0;
-  for (bool first = true;; first = false) {
+  for (std::uint32_t pass = 1;; ++pass) {
+    const bool first = pass == 1;
+    if (stop != nullptr && pass % kStopCheckPasses == 0 && stop->IsSet()) return -3;
     do {
       while (at(pos) == L'\n') ++pos;
       while (IsBlank(at(pos))) ++pos;
     } while (at(pos) == L'\n');
     const std::wstring_view rest = text.substr(pos);
-    const std::optional<Match> match = MatchToken(m_tokens, rest);
+    const std::optional<Match> match = MatchToken(tokens, rest);
 
     if (!match) {
       if (first) return -1;
@@ -92,7 +130,7 @@ int CZNXML::ScanText(const std::wstring& document) {
         pos = eol == npos ? text.size() : eol + 1;
         continue;
       }
-      if (const std::optional<Match> tag = MatchTagPrefix(m_tokens, rest)) {
+      if (const std::optional<Match> tag = MatchTagPrefix(tokens, rest)) {
         if (tag->form == Form::kClosing) return -1;
         const std::size_t close = text.find(L'>', pos);
         if (close == npos) return -2;
@@ -100,8 +138,8 @@ int CZNXML::ScanText(const std::wstring& document) {
           pos = close + 1;
           continue;
         }
-        if (m_depth < 0) return -2;
-        const std::wstring closing = L"</" + m_tokens[tag->index].name.substr(1);
+        if (depth < 0) return -2;
+        const std::wstring closing = L"</" + tokens[tag->index].name.substr(1);
         const std::size_t end = text.find(closing, close + 1);
         if (end == npos) return -2;
         pos = end + closing.size();
@@ -116,11 +154,10 @@ int CZNXML::ScanText(const std::wstring& document) {
       }
       const wchar_t ender = at(nameEnd);
       if (ender == L'>' || ender == L':') {
-        std::wstring closing = L"</";
-        closing.append(text.substr(nameStart, nameEnd - nameStart));
-        closing += ender;
-        if (const std::size_t end = text.find(closing, nameEnd + 1); end != npos) {
-          pos = end + closing.size();
+        if (!closingTags) closingTags.emplace(text);
+        const std::wstring_view nameAndEnder = text.substr(nameStart, nameEnd + 1 - nameStart);
+        if (const std::size_t end = closingTags->Find(nameAndEnder, nameEnd + 1); end != npos) {
+          pos = end + 2 + nameAndEnder.size();
           if (ender == L':') {
             const std::size_t close = text.find(L'>', pos);
             if (close == npos) return -2;
@@ -135,11 +172,11 @@ int CZNXML::ScanText(const std::wstring& document) {
       continue;
     }
 
-    const int kind = m_tokens[match->index].kind;
+    const int kind = tokens[match->index].kind;
     if (match->form == Form::kClosing) {
       if (kind == TOKEN_CONTAINER) {
-        if (m_depth == -1) return -1;
-        --m_depth;
+        if (depth == -1) return -1;
+        --depth;
       } else if (kind != TOKEN_ROOT) {
         return -1;  // keys and comments have no closing form
       }
@@ -161,11 +198,11 @@ int CZNXML::ScanText(const std::wstring& document) {
         std::wstring value(text.substr(pos, eol - pos));
         TrimRightBlanks(value);
         pos = eol == text.size() ? eol : eol + 1;
-        StoreValue(match->index, std::move(value));
+        StoreValue(tokens, match->index, std::move(value));
         break;
       }
       case TOKEN_CONTAINER:
-        if (++m_depth >= kMaxDepth) return -1;  // depth counts from 0
+        if (++depth >= CZNXML::kMaxDepth) return -1;  // depth counts from 0
         pos += match->length;
         break;
       default:
@@ -173,4 +210,24 @@ int CZNXML::ScanText(const std::wstring& document) {
         break;
     }
   }
+}
+
+}  // namespace
+
+int CZNXML::ScanText(const std::wstring& document, plat::Event* stop, bool keep) {
+  std::lock_guard scanning(m_scanLock);
+  std::vector<TokenPair> table;
+  {
+    std::lock_guard lock(m_tableLock);
+    table = m_tokens;
+  }
+  const std::size_t known = table.size();
+  // The text ends at its first NUL.
+  const int result = Scan(table, std::wstring_view(document.c_str()), stop);
+  if (!keep || result == -3) return result;
+  std::lock_guard lock(m_tableLock);
+  // Tokens registered while the scan ran stand after those it saw.
+  for (std::size_t i = known; i < m_tokens.size(); ++i) table.push_back(m_tokens[i]);
+  m_tokens = std::move(table);
+  return result;
 }

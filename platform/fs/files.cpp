@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
@@ -24,9 +25,10 @@ namespace {
 using fsdetail::Purpose;
 
 // ".NAME.xxxxxx" beside NAME: hidden, and unique for each try.
+constexpr std::size_t kTempSuffixLength = 6;
 std::string TempNameFor(const std::string& name) {
   static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  unsigned char random[6] = {};
+  unsigned char random[kTempSuffixLength] = {};
   if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
     static std::atomic<unsigned> counter{0};
     const unsigned n = ++counter ^ static_cast<unsigned>(getpid());
@@ -164,6 +166,45 @@ bool WriteFileSafely(std::wstring_view path, const void* data, std::size_t size)
   }
   // The rename is durable only once the folder is flushed too.
   return fsync(folder) == 0 || errno == EINVAL;  // EINVAL: the file system has nothing to flush
+}
+
+int RemoveStaleTemporaries(std::wstring_view path) {
+  const auto at = fsdetail::Locate(path, Purpose::kWrite);
+  if (!at || at->name.empty()) return 0;
+  const int listFd = fcntl(at->folder.get(), F_DUPFD_CLOEXEC, 0);  // closedir closes it
+  if (listFd < 0) return 0;
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(fdopendir(listFd), &closedir);
+  if (!dir) {
+    close(listFd);
+    return 0;
+  }
+  const std::string sample = TempNameFor(at->name);
+  const std::string prefix = sample.substr(0, sample.size() - kTempSuffixLength);
+  int removed = 0;
+  while (const dirent* entry = readdir(dir.get())) {
+    const std::string_view name = entry->d_name;
+    const auto suffix = name.substr(std::min(name.size(), prefix.size()));
+    struct stat st {};
+    if (name.size() != sample.size() || name.substr(0, prefix.size()) != prefix ||
+        !std::all_of(suffix.begin(), suffix.end(), [](char c) { return std::isalnum(c); }) ||
+        fstatat(at->folder.get(), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(st.st_mode)) {
+      continue;
+    }
+    if (unlinkat(at->folder.get(), entry->d_name, 0) == 0) ++removed;
+  }
+  return removed;
+}
+
+std::optional<std::uint64_t> FileSize(std::wstring_view path) {
+  const auto at = fsdetail::Locate(path, Purpose::kLook);
+  struct stat st {};
+  if (!at || at->name.empty() ||
+      fstatat(at->folder.get(), at->name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+      !S_ISREG(st.st_mode)) {
+    return std::nullopt;
+  }
+  return static_cast<std::uint64_t>(st.st_size);
 }
 
 bool CreateFolder(std::wstring_view path) {

@@ -36,6 +36,12 @@ bool RemoveFile(std::wstring_view path);
 // file at path is as it was and nothing new is left behind. Anything but a
 // regular file at path (a link, a FIFO) fails the write.
 bool WriteFileSafely(std::wstring_view path, const void* data, std::size_t size);
+// Removes the temporary files that an interrupted WriteFileSafely of path
+// left beside it; the number removed.
+int RemoveStaleTemporaries(std::wstring_view path);
+// The size of the regular file at path (links are not followed); nullopt
+// when there is none.
+std::optional<std::uint64_t> FileSize(std::wstring_view path);
 bool CreateFolder(std::wstring_view path);
 // Removes an empty folder.
 bool RemoveFolder(std::wstring_view path);

@@ -2,7 +2,9 @@
 
 #include <curl/curl.h>
 
+#include <strings.h>
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +20,8 @@ std::atomic<unsigned> gDefaultReceiveTimeoutMs{60000};
 
 // Longest a wait inside the layer goes without looking at the abort flag.
 constexpr unsigned kAbortPollMs = 50;
+// Body bytes held for the reader before the transfer pauses.
+constexpr std::size_t kMaxPending = 256 * 1024;
 
 bool CurlReady() {
   static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
@@ -47,6 +51,22 @@ int ToHttpError(CURLcode code) {
       return http_error::kInvalidServerResponse;
     case CURLE_URL_MALFORMAT:
       return http_error::kInvalidUrl;
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+      return http_error::kCertificateInvalid;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_ENGINE_NOTFOUND:
+    case CURLE_SSL_ENGINE_SETFAILED:
+    case CURLE_SSL_ENGINE_INITFAILED:
+    case CURLE_SSL_SHUTDOWN_FAILED:
+    case CURLE_SSL_CRL_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+    case CURLE_SSL_CLIENTCERT:
+      return http_error::kSecureChannelError;
     case CURLE_ABORTED_BY_CALLBACK:
       return http_error::kCancelled;
     default:
@@ -109,8 +129,10 @@ struct HttpRequest::Impl {
 
   std::vector<char> pending;  // body bytes received and not yet read
   std::size_t pendingOffset = 0;
+  bool paused = false;  // the body waits for the reader to take pending
   bool connected = false;
   bool headersDone = false;
+  bool chunked = false;
   bool finished = false;
   CURLcode result = CURLE_OK;
   long status = 0;
@@ -127,6 +149,7 @@ struct HttpRequest::Impl {
   }
 
   bool Aborted() const { return abort->load(); }
+  bool PastDeadline() const { return session.deadline() != 0 && TickMs() >= session.deadline(); }
   bool HasPending() const { return pendingOffset < pending.size(); }
 
   void DropTransfer() {
@@ -147,6 +170,13 @@ struct HttpRequest::Impl {
     auto* self = static_cast<Impl*>(user);
     const std::size_t length = size * count;
     self->lastActivity = TickMs();
+    if (length > 18 && strncasecmp(data, "transfer-encoding:", 18) == 0) {
+      std::string value(data + 18, length - 18);
+      for (char& c : value) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      if (value.find("chunked") != std::string::npos) self->chunked = true;
+    } else if (length > 5 && strncmp(data, "HTTP/", 5) == 0) {
+      self->chunked = false;  // a new header block
+    }
     // The blank line ends a header block; 1xx blocks come before the real one.
     if (length <= 2 && (length == 0 || data[0] == '\r' || data[0] == '\n')) {
       long code = 0;
@@ -163,6 +193,11 @@ struct HttpRequest::Impl {
     auto* self = static_cast<Impl*>(user);
     const std::size_t length = size * count;
     self->lastActivity = TickMs();
+    // libcurl keeps the bytes of a paused call and hands them over again.
+    if (self->pending.size() - self->pendingOffset >= kMaxPending) {
+      self->paused = true;
+      return CURL_WRITEFUNC_PAUSE;
+    }
     try {
       self->pending.insert(self->pending.end(), data, data + length);
     } catch (const std::bad_alloc&) {
@@ -174,13 +209,23 @@ struct HttpRequest::Impl {
   int StartTransfer() {
     pending.clear();
     pendingOffset = 0;
-    connected = headersDone = finished = false;
+    paused = connected = headersDone = chunked = finished = false;
     result = CURLE_OK;
     status = 0;
     easy = curl_easy_init();
     if (easy == nullptr) return http_error::kInternal;
     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http");
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+    // As for OpenSSL's own tools, SSL_CERT_FILE names another CA bundle.
+    if (const char* bundle = std::getenv("SSL_CERT_FILE"); bundle != nullptr && *bundle != 0) {
+      curl_easy_setopt(easy, CURLOPT_CAINFO, bundle);
+    }
+    if (session.lowSpeedBytes() != 0 && session.lowSpeedSeconds() != 0) {
+      curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, static_cast<long>(session.lowSpeedBytes()));
+      curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>(session.lowSpeedSeconds()));
+    }
     curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
@@ -214,6 +259,11 @@ struct HttpRequest::Impl {
       if (ready()) return 0;
       if (finished) return ToHttpError(result);
       if (Aborted()) return http_error::kCancelled;
+      if (PastDeadline()) {
+        finished = true;
+        result = CURLE_OPERATION_TIMEDOUT;
+        continue;
+      }
       int running = 0;
       if (curl_multi_perform(multi, &running) != CURLM_OK) return http_error::kInternal;
       int left = 0;
@@ -239,7 +289,8 @@ HttpRequest::HttpRequest(const HttpSession& session, const std::atomic<bool>* ab
 
 HttpRequest::~HttpRequest() = default;
 
-int HttpRequest::Open(std::wstring_view host, unsigned port, std::wstring_view object) {
+int HttpRequest::Open(HttpScheme scheme, std::wstring_view host, unsigned port,
+                      std::wstring_view object) {
   if (!CurlReady()) return http_error::kInternal;
   if (host.empty() || port == 0 || port > 65535) return http_error::kInvalidUrl;
   Impl& d = *impl_;
@@ -247,7 +298,8 @@ int HttpRequest::Open(std::wstring_view host, unsigned port, std::wstring_view o
   if (d.multi == nullptr) return http_error::kInternal;
   std::string path = EscapeObject(object);
   if (path.empty() || path.front() != '/') path.insert(path.begin(), '/');
-  d.url = "http://" + EncodeUtf8(host) + ":" + std::to_string(port) + path;
+  d.url = (scheme == HttpScheme::kHttps ? "https://" : "http://") + EncodeUtf8(host) + ":" +
+          std::to_string(port) + path;
   curl_slist_free_all(d.headers);
   d.headers = nullptr;
   for (const char* header : {"Cache-Control: no-cache", "Pragma: no-cache"}) {
@@ -272,11 +324,27 @@ int HttpRequest::Send() {
     if (!SleepUnlessSet(*d.abort, d.session.connectBackoffMs(), kAbortPollMs)) {
       return http_error::kCancelled;
     }
+    if (d.PastDeadline()) return http_error::kTimeout;
   }
 }
 
 int HttpRequest::StatusCode() const {
   return impl_->headersDone ? static_cast<int>(impl_->status) : 0;
+}
+
+std::optional<std::uint64_t> HttpRequest::ContentLength() const {
+  const Impl& d = *impl_;
+  if (!d.headersDone || d.chunked || d.easy == nullptr) return std::nullopt;
+  curl_off_t length = -1;
+  if (curl_easy_getinfo(d.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK ||
+      length < 0) {
+    return std::nullopt;
+  }
+  return static_cast<std::uint64_t>(length);
+}
+
+bool HttpRequest::LengthDeclared() const {
+  return impl_->chunked || ContentLength().has_value();
 }
 
 int HttpRequest::Read(void* buffer, std::size_t size, std::size_t* received) {
@@ -291,6 +359,10 @@ int HttpRequest::Read(void* buffer, std::size_t size, std::size_t* received) {
   if (d.pendingOffset == d.pending.size()) {
     d.pending.clear();
     d.pendingOffset = 0;
+    if (d.paused && d.easy != nullptr) {
+      d.paused = false;
+      curl_easy_pause(d.easy, CURLPAUSE_CONT);
+    }
   }
   *received = count;
   return 0;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -12,6 +14,7 @@
 #include "online/download_progress.h"
 #include "platform/core/time.h"
 #include "platform/core/wide_text.h"
+#include "platform/crypto/sha256.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/canvas.h"
 #include "tests/support/http_server.h"
@@ -68,8 +71,36 @@ std::string ReadFile(const fs::path& path) {
 std::vector<std::string> Names(const fs::path& folder) {
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
   return names;
 }
+
+// A package: the magic, then filler.
+std::string Package(std::size_t size) {
+  std::string body("\0PBP", 4);
+  for (std::size_t i = 0; body.size() < size; ++i) body.push_back(static_cast<char>(i * 13 + 7));
+  return body;
+}
+
+std::string HexSha256(const std::string& data) {
+  const auto digest = plat::Sha256Of(data.data(), data.size());
+  std::string hex;
+  char pair[3];
+  for (const std::uint8_t b : *digest) {
+    std::snprintf(pair, sizeof pair, "%02x", b);
+    hex += pair;
+  }
+  return hex;
+}
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+constexpr char kSignInPage[] =
+    "<!DOCTYPE html>\n<html><head><title>Sign in to the hotel network</title></head>\n"
+    "<body><form method=post><input name=room></form></body></html>\n";
 
 class Download : public testing::Test {
  protected:
@@ -80,9 +111,8 @@ class Download : public testing::Test {
 };
 
 TEST_F(Download, ResultsAndWhatIsLeftOnDisk) {
-  const std::string package(300000, 'P');
+  const std::string package = Package(300000);
   server_.Serve("/pkg", HttpReply::Ok(package));
-  server_.Serve("/empty", HttpReply::Ok(""));
   server_.Serve("/missing", HttpReply::Status(404, "error page"));
   HttpReply broken = HttpReply::Ok(package);
   broken.dropAfter = 100000;
@@ -102,31 +132,26 @@ TEST_F(Download, ResultsAndWhatIsLeftOnDisk) {
        "EBOOT.PBP",
        DOWNLOAD_WRITTEN,
        {"EBOOT.PBP", "Folder"}},
-      {"empty body",
-       L"http://files.example/empty",
-       "EMPTY.PBP",
-       DOWNLOAD_WRITTEN,
-       {"EBOOT.PBP", "EMPTY.PBP", "Folder"}},
       {"error page",
        L"http://files.example/missing",
        "ERR.PBP",
        DOWNLOAD_NOTHING_RECEIVED,
-       {"EBOOT.PBP", "EMPTY.PBP", "Folder"}},
+       {"EBOOT.PBP", "Folder"}},
       {"dropped transfer",
        L"http://files.example/broken",
        "DROP.PBP",
        DOWNLOAD_NOTHING_RECEIVED,
-       {"EBOOT.PBP", "EMPTY.PBP", "Folder"}},
+       {"EBOOT.PBP", "Folder"}},
       {"target in a missing folder",
        L"http://files.example/pkg",
        "Nowhere/EBOOT.PBP",
        DOWNLOAD_NOT_WRITTEN,
-       {"EBOOT.PBP", "EMPTY.PBP", "Folder"}},
+       {"EBOOT.PBP", "Folder"}},
       {"target is a folder",
        L"http://files.example/pkg",
        "Folder",
        DOWNLOAD_NOT_WRITTEN,
-       {"EBOOT.PBP", "EMPTY.PBP", "Folder"}},
+       {"EBOOT.PBP", "Folder"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -140,15 +165,83 @@ TEST_F(Download, ResultsAndWhatIsLeftOnDisk) {
     EXPECT_FALSE(dialog_.m_download.HasDownload());
   }
   EXPECT_EQ(ReadFile(dir_.path() / "EBOOT.PBP"), package);
-  EXPECT_EQ(fs::file_size(dir_.path() / "EMPTY.PBP"), 0u);
   EXPECT_TRUE(fs::is_empty(dir_.path() / "Folder"));
+}
+
+// Only a package that arrived whole and genuine replaces the old one.
+TEST_F(Download, OnlyWholeGenuinePackagesAreWritten) {
+  const std::string package = Package(200000);
+  const std::string digest = HexSha256(package);
+  std::string wrongDigest = digest;
+  wrongDigest[10] = wrongDigest[10] == '0' ? '1' : '0';
+
+  HttpReply closeDelimited = HttpReply::Ok(package);
+  closeDelimited.framing = HttpReply::Framing::kClose;
+  HttpReply closeCut = closeDelimited;
+  closeCut.body.resize(120000);
+  HttpReply malformed = HttpReply::Chunked(package);
+  malformed.malformedChunk = true;
+  HttpReply chunkCut = HttpReply::Chunked(package);
+  chunkCut.noLastChunk = true;
+  HttpReply lengthCut = HttpReply::Ok(package);
+  lengthCut.contentLength = package.size() + 1000;
+
+  struct Case {
+    const char* what;
+    HttpReply reply;
+    std::string fragment;  // added to the address
+    int result;
+  };
+  const Case cases[] = {
+      {"package with Content-Length", HttpReply::Ok(package), "", DOWNLOAD_WRITTEN},
+      {"chunked package", HttpReply::Chunked(package), "", DOWNLOAD_WRITTEN},
+      {"matching digest", HttpReply::Ok(package), "#sha256=" + digest, DOWNLOAD_WRITTEN},
+      {"digest in capitals", HttpReply::Ok(package), "#sha256=" + Upper(digest), DOWNLOAD_WRITTEN},
+      {"another fragment", HttpReply::Ok(package), "#top", DOWNLOAD_WRITTEN},
+      {"empty body", HttpReply::Ok(""), "", DOWNLOAD_NOTHING_RECEIVED},
+      {"captive sign-in page", HttpReply::Ok(kSignInPage), "", DOWNLOAD_NOTHING_RECEIVED},
+      {"magic only in part", HttpReply::Ok(std::string("\0PB", 3)), "", DOWNLOAD_NOTHING_RECEIVED},
+      {"whole but close-delimited", closeDelimited, "", DOWNLOAD_NOTHING_RECEIVED},
+      {"close-delimited cut short", closeCut, "", DOWNLOAD_NOTHING_RECEIVED},
+      {"malformed chunk", malformed, "", DOWNLOAD_NOTHING_RECEIVED},
+      {"chunked without its last chunk", chunkCut, "", DOWNLOAD_NOTHING_RECEIVED},
+      {"shorter than its Content-Length", lengthCut, "", DOWNLOAD_NOTHING_RECEIVED},
+      {"digest does not match", HttpReply::Ok(package), "#sha256=" + wrongDigest,
+       DOWNLOAD_NOTHING_RECEIVED},
+      {"digest too short", HttpReply::Ok(package), "#sha256=" + digest.substr(1),
+       DOWNLOAD_NOTHING_RECEIVED},
+  };
+  const fs::path eboot = dir_.path() / "EBOOT.PBP";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::ofstream(eboot, std::ios::binary | std::ios::trunc) << "old package";
+    server_.Serve("/p", c.reply);
+    const std::wstring url = L"http://files.example/p" + plat::DecodeUtf8(c.fragment);
+    EXPECT_EQ(DownloadToFile(dialog_, nullptr, url, Wide(eboot)), c.result);
+    EXPECT_EQ(ReadFile(eboot), c.result == DOWNLOAD_WRITTEN ? package : "old package");
+    EXPECT_EQ(Names(dir_.path()), std::vector<std::string>{"EBOOT.PBP"});
+  }
+  for (const auto& seen : server_.Requests()) EXPECT_EQ(seen.target, "/p");  // no fragment sent
+}
+
+TEST_F(Download, StaleTemporariesBesideTheTargetGoFirst) {
+  const std::string package = Package(1000);
+  server_.Serve("/p", HttpReply::Ok(package));
+  for (const char* name : {".EBOOT.PBP.a1B2c3", ".EBOOT.PBP.zzzzzz", ".OTHER.PBP.a1B2c3", "note"})
+    std::ofstream(dir_.path() / name) << "left over";
+  fs::create_directory(dir_.path() / ".EBOOT.PBP.folder");
+  EXPECT_EQ(
+      DownloadToFile(dialog_, nullptr, L"http://f.example/p", Wide(dir_.path() / "EBOOT.PBP")),
+      DOWNLOAD_WRITTEN);
+  EXPECT_EQ(Names(dir_.path()), (std::vector<std::string>{".EBOOT.PBP.folder", ".OTHER.PBP.a1B2c3",
+                                                          "EBOOT.PBP", "note"}));
 }
 
 TEST_F(Download, CancelMarkOnlyNamesAFailure) {
   HttpReply slowFailure = HttpReply::Status(404);
   slowFailure.headerDelayMs = 600;
   server_.Serve("/fails", slowFailure);
-  HttpReply slowSuccess = HttpReply::Ok("complete");
+  HttpReply slowSuccess = HttpReply::Ok(Package(100));
   slowSuccess.headerDelayMs = 600;
   server_.Serve("/works", slowSuccess);
   const std::wstring target = Wide(dir_.path()) + L"\\EBOOT.PBP";
@@ -162,7 +255,7 @@ TEST_F(Download, CancelMarkOnlyNamesAFailure) {
     EXPECT_EQ(DownloadToFile(dialog_, nullptr, url, target), result);
     pressCancel.join();
   }
-  EXPECT_EQ(ReadFile(dir_.path() / "EBOOT.PBP"), "complete");
+  EXPECT_EQ(ReadFile(dir_.path() / "EBOOT.PBP"), Package(100));
   EXPECT_FALSE(dialog_.m_download.SetCancelled());  // no download any more
 }
 
@@ -189,15 +282,30 @@ TEST_F(Download, CancelEventStopsTheTransferAndLeavesNoFile) {
   EXPECT_EQ(dialog_.snapshots[0].bytesReceived, 0u);
 }
 
-TEST_F(Download, AFullDeviceKeepsThePreviousFile) {
+TEST_F(Download, PackagesTheStickCannotTakeAreRefusedAndRoomIsMadeOnlyWhenNeeded) {
   testsupport::TmpfsMount stick("size=1m");
   if (!stick.Mounted()) GTEST_SKIP() << stick.Reason();
-  std::ofstream(stick.path() / "EBOOT.PBP") << "old version";
-  server_.Serve("/big", HttpReply::Ok(std::string(3 << 20, 'N')));
-  EXPECT_EQ(DownloadToFile(dialog_, nullptr, L"http://f.example/big",
-                           Wide(stick.path()) + L"\\EBOOT.PBP"),
-            DOWNLOAD_NOT_WRITTEN);
-  EXPECT_EQ(ReadFile(stick.path() / "EBOOT.PBP"), "old version");
+  const fs::path eboot = stick.path() / "EBOOT.PBP";
+  const std::wstring target = Wide(eboot);
+  server_.Serve("/big", HttpReply::Ok(Package(3 << 20)));
+  server_.Serve("/bigchunks", HttpReply::Chunked(Package(3 << 20)));
+
+  // Larger than the free room and the old package together: refused, by
+  // its Content-Length or while its chunks arrive.
+  std::ofstream(eboot) << "old version";
+  for (const wchar_t* url : {L"http://f.example/big", L"http://f.example/bigchunks"}) {
+    EXPECT_EQ(DownloadToFile(dialog_, nullptr, url, target), DOWNLOAD_NOT_WRITTEN);
+    EXPECT_EQ(ReadFile(eboot), "old version");
+    EXPECT_EQ(Names(stick.path()), std::vector<std::string>{"EBOOT.PBP"});
+  }
+
+  // Room only once the old package is gone: it goes, and the new one comes.
+  const std::string old = Package(600 << 10);
+  const std::string package = Package(700 << 10);
+  std::ofstream(eboot, std::ios::binary) << old;
+  server_.Serve("/fits", HttpReply::Ok(package));
+  EXPECT_EQ(DownloadToFile(dialog_, nullptr, L"http://f.example/fits", target), DOWNLOAD_WRITTEN);
+  EXPECT_EQ(ReadFile(eboot), package);
   EXPECT_EQ(Names(stick.path()), std::vector<std::string>{"EBOOT.PBP"});
 }
 

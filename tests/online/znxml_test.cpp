@@ -7,6 +7,7 @@
 
 #include "online/online_settings.h"
 #include "platform/core/time.h"
+#include "tests/online/scanner_shapes.h"
 #include "tests/support/http_server.h"
 
 namespace {
@@ -123,6 +124,29 @@ TEST(ZnxmlScan, StoredKeysMoveBehindTheOthers) {
   EXPECT_EQ(d.Value(L"DEMO_FILE_DOWNLOAD_URL"), L"_ML=m3");
 }
 
+TEST(ZnxmlScan, AdversarialShapes) {
+  for (const scannershapes::Shape& shape : scannershapes::Shapes(20000)) {
+    SCOPED_TRACE(shape.what);
+    Document d;
+    EXPECT_EQ(d.doc.ScanText(shape.text), shape.result);
+    EXPECT_EQ(d.Value(L"CURRENT_VERSION"), shape.version);
+  }
+}
+
+TEST(ZnxmlScan, AStoppedScanChangesNothing) {
+  Document d;
+  ASSERT_EQ(d.doc.ScanText(L"<result>\nCURRENT_VERSION=before\n"), 0);
+  plat::Event stop;
+  stop.Set();
+  const std::wstring text =
+      L"<result>\n" + scannershapes::Repeat(L"CURRENT_VERSION=after\n", 100000);
+  EXPECT_EQ(d.doc.ScanText(text, &stop), -3);
+  EXPECT_EQ(d.Value(L"CURRENT_VERSION"), L"before");
+  // A scan that is not kept (a probe's) leaves the table as well.
+  EXPECT_EQ(d.doc.ScanText(text, nullptr, false), 0);
+  EXPECT_EQ(d.Value(L"CURRENT_VERSION"), L"before");
+}
+
 TEST(ZnxmlValues, UnknownAndUnsuppliedKeys) {
   Document d;
   std::wstring value = L"x";
@@ -140,8 +164,8 @@ TEST(ZnxmlValues, UnknownAndUnsuppliedKeys) {
 
 class ZnxmlFetch : public testing::Test {
  protected:
-  int FetchAndWait(const std::wstring& url) {
-    if (d_.doc.RequestFetch(url) != 1) return -1;
+  int FetchAndWait(const std::wstring& url, bool probe = false) {
+    if (d_.doc.RequestFetch(url, probe) != 1) return -1;
     while (d_.doc.GetStatus() == SETTINGS_PENDING) plat::SleepMs(1);
     return d_.doc.GetStatus();
   }
@@ -183,6 +207,34 @@ TEST_F(ZnxmlFetch, DocumentsThroughTheFetchThread) {
   }
   // Earlier values survive the failures.
   EXPECT_EQ(d_.Value(L"CURRENT_VERSION"), L"caf\u00e9");
+}
+
+TEST_F(ZnxmlFetch, ThePageOfAProbeNeverReachesTheTable) {
+  server_.Serve("/doc", HttpReply::Ok("<result>\nCURRENT_VERSION=ours\n"));
+  server_.Serve("/thirdparty", HttpReply::Ok("<result>\nCURRENT_VERSION=theirs\n"));
+  server_.Serve("/html", HttpReply::Ok("<!DOCTYPE html>\n<html></html>\n"));
+  ASSERT_EQ(FetchAndWait(L"http://settings.example/doc"), SETTINGS_LOADED);
+  EXPECT_EQ(FetchAndWait(L"http://probe.example/thirdparty", true), SETTINGS_LOADED);
+  EXPECT_EQ(FetchAndWait(L"http://probe.example/html", true), SETTINGS_BAD_DOCUMENT);
+  EXPECT_EQ(d_.Value(L"CURRENT_VERSION"), L"ours");
+}
+
+TEST_F(ZnxmlFetch, DocumentsOverOneMebibyteAreAServerFault) {
+  HttpReply endless;
+  endless.endless = true;
+  server_.Serve("/endless", endless);
+  const std::string line = "CURRENT_VERSION=big\n";
+  std::string big = "<result>\n";
+  while (big.size() <= CZNXML::kMaxDocumentBytes) big += line;
+  server_.Serve("/big", HttpReply::Ok(big));
+  server_.Serve(
+      "/fits", HttpReply::Ok(big.substr(0, CZNXML::kMaxDocumentBytes / line.size() * line.size())));
+  EXPECT_EQ(FetchAndWait(L"http://settings.example/endless"), SETTINGS_BAD_DOCUMENT);
+  EXPECT_EQ(FetchAndWait(L"http://settings.example/big"), SETTINGS_BAD_DOCUMENT);
+  EXPECT_EQ(d_.Value(L"CURRENT_VERSION"), L"");
+  EXPECT_EQ(server_.CountRequests("/big"), 1u);  // not tried again
+  EXPECT_EQ(FetchAndWait(L"http://settings.example/fits"), SETTINGS_LOADED);
+  EXPECT_EQ(d_.Value(L"CURRENT_VERSION"), L"big");
 }
 
 TEST_F(ZnxmlFetch, OverlongUrlIsRefused) {

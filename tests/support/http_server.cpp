@@ -6,6 +6,7 @@
 #else
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <openssl/ssl.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -13,6 +14,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -79,15 +82,10 @@ const char* ReasonOf(int status) {
   }
 }
 
-bool SendAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const auto n =
-        send(fd, data, static_cast<int>(std::min<std::size_t>(size, 1 << 30)), MSG_NOSIGNAL);
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
+std::string Hex(std::uint64_t value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%llx", static_cast<unsigned long long>(value));
+  return text;
 }
 
 std::string HeaderValue(const std::string& head, const std::string& name) {
@@ -111,7 +109,105 @@ std::string HeaderValue(const std::string& head, const std::string& name) {
 
 }  // namespace
 
+// One accepted connection, plain or (Linux) TLS.
+struct HttpServer::Connection {
+  int fd = -1;
+#ifndef _WIN32
+  SSL* ssl = nullptr;
+#endif
+
+  ~Connection() {
+#ifndef _WIN32
+    if (ssl != nullptr) SSL_free(ssl);
+#endif
+    if (fd >= 0) close(fd);
+  }
+  bool Send(const char* data, std::size_t size) {
+    while (size > 0) {
+      const int piece = static_cast<int>(std::min<std::size_t>(size, 1 << 30));
+#ifndef _WIN32
+      const auto n =
+          ssl != nullptr ? SSL_write(ssl, data, piece) : send(fd, data, piece, MSG_NOSIGNAL);
+#else
+      const auto n = send(fd, data, piece, MSG_NOSIGNAL);
+#endif
+      if (n <= 0) return false;
+      data += n;
+      size -= static_cast<std::size_t>(n);
+    }
+    return true;
+  }
+  bool Send(const std::string& text) {
+    return Send(text.data(), text.size());
+  }
+  long Receive(char* buffer, std::size_t size) {
+#ifndef _WIN32
+    if (ssl != nullptr) return SSL_read(ssl, buffer, static_cast<int>(size));
+#endif
+    return static_cast<long>(recv(fd, buffer, static_cast<int>(size), 0));
+  }
+  // Closes with a reset instead of an orderly end.
+  void Reset() {
+    SetOption(fd, SO_LINGER, linger{1, 0});
+  }
+  void EndWriting() {
+#ifndef _WIN32
+    if (ssl != nullptr) SSL_shutdown(ssl);
+#endif
+    shutdown(fd, SHUT_WR);
+  }
+};
+
+#ifndef _WIN32
+TestCertificates::TestCertificates(const std::vector<std::string>& hosts) {
+  char folder[] = "/tmp/swaymo-certs-XXXXXX";
+  if (mkdtemp(folder) == nullptr) return;
+  folder_ = folder;
+  std::string names;
+  for (const std::string& host : hosts) names += (names.empty() ? "DNS:" : ",DNS:") + host;
+  const std::string in = "cd '" + folder_ + "' && ";
+  const std::string quiet = " >/dev/null 2>&1";
+  const std::string commands[] = {
+      "openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 2"
+      " -subj '/CN=Swaymo Test CA'",
+      "openssl req -newkey rsa:2048 -nodes -keyout server.key -out server.csr"
+      " -subj '/CN=" +
+          hosts.front() + "'",
+      "printf 'subjectAltName=" + names + "\\n' > san.ext",
+      "openssl x509 -req -in server.csr -CA ca.pem -CAkey ca.key -CAcreateserial"
+      " -out server.pem -days 2 -extfile san.ext",
+  };
+  ok_ = true;
+  for (const std::string& command : commands) {
+    if (ok_ && std::system((in + command + quiet).c_str()) != 0) ok_ = false;
+  }
+}
+
+TestCertificates::~TestCertificates() {
+  if (!folder_.empty()) std::system(("rm -rf '" + folder_ + "'").c_str());
+}
+
+HttpServer::HttpServer(const TestCertificates& certificates) {
+  SSL_CTX* context = SSL_CTX_new(TLS_server_method());
+  if (context == nullptr ||
+      SSL_CTX_use_certificate_chain_file(context, certificates.certFile().c_str()) != 1 ||
+      SSL_CTX_use_PrivateKey_file(context, certificates.keyFile().c_str(), SSL_FILETYPE_PEM) != 1) {
+    SSL_CTX_free(context);
+    throw std::runtime_error("cannot set up the TLS listener");
+  }
+  tls_ = context;
+  // OpenSSL writes with write(): a client that goes must not end the process.
+  std::signal(SIGPIPE, SIG_IGN);
+  Listen(0);
+}
+
+#endif
+
 HttpServer::HttpServer(unsigned port) {
+  Listen(port);
+}
+
+void HttpServer::Listen(unsigned port) {
   listenFd_ = OpenSocket();
   if (listenFd_ < 0) throw std::runtime_error("socket failed");
   // A fixed port is free again at once after an earlier run.
@@ -152,6 +248,9 @@ HttpServer::~HttpServer() {
     workers.swap(workers_);
   }
   for (auto& w : workers) w.join();
+#ifndef _WIN32
+  SSL_CTX_free(static_cast<SSL_CTX*>(tls_));
+#endif
 }
 
 void HttpServer::Serve(const std::string& target, HttpReply reply) {
@@ -190,7 +289,11 @@ void HttpServer::EndStalls() {
 }
 
 std::string HttpServer::ConnectToAnyHost() const {
-  return ":80:127.0.0.1:" + std::to_string(port_);
+  return ConnectToAnyHost(80);
+}
+
+std::string HttpServer::ConnectToAnyHost(unsigned fromPort) const {
+  return ":" + std::to_string(fromPort) + ":127.0.0.1:" + std::to_string(port_);
 }
 
 bool HttpServer::Wait(unsigned ms) {
@@ -213,14 +316,22 @@ void HttpServer::AcceptLoop() {
 
 void HttpServer::Handle(int fd) {
   SetReceiveTimeout(fd, 5);  // a client that neither talks nor closes
+  Connection connection;
+  connection.fd = fd;
+#ifndef _WIN32
+  if (tls_ != nullptr) {
+    connection.ssl = SSL_new(static_cast<SSL_CTX*>(tls_));
+    if (connection.ssl == nullptr || SSL_set_fd(connection.ssl, fd) != 1 ||
+        SSL_accept(connection.ssl) != 1) {
+      return;  // a client that would not trust the certificate
+    }
+  }
+#endif
   std::string head;
   char buffer[4096];
   while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536) {
-    const auto n = recv(fd, buffer, sizeof buffer, 0);
-    if (n <= 0) {
-      close(fd);
-      return;
-    }
+    const long n = connection.Receive(buffer, sizeof buffer);
+    if (n <= 0) return;
     head.append(buffer, static_cast<std::size_t>(n));
   }
   HttpRequestSeen seen;
@@ -247,40 +358,57 @@ void HttpServer::Handle(int fd) {
       }
     }
   }
+  Reply(connection, std::move(reply));
+}
 
+void HttpServer::Reply(Connection& connection, HttpReply reply) {
   if (reply.headerDelayMs != 0 && !Wait(reply.headerDelayMs)) {
     // The server is going away or the stalls were ended: answer anyway.
   }
+  if (reply.endless) reply.framing = HttpReply::Framing::kClose;
+  const bool chunked = reply.framing == HttpReply::Framing::kChunked;
   const std::uint64_t size = reply.BodySize();
   std::string out =
       "HTTP/1.1 " + std::to_string(reply.status) + " " + ReasonOf(reply.status) + "\r\n";
-  out += "Content-Length: " + std::to_string(reply.contentLength.value_or(size)) + "\r\n";
+  if (chunked) {
+    out += "Transfer-Encoding: chunked\r\n";
+  } else if (reply.framing == HttpReply::Framing::kLength) {
+    out += "Content-Length: " + std::to_string(reply.contentLength.value_or(size)) + "\r\n";
+  }
   out += "Connection: close\r\n";
   for (const auto& [name, value] : reply.headers) out += name + ": " + value + "\r\n";
   out += "\r\n";
-  bool ok = SendAll(fd, out.data(), out.size());
+  bool ok = connection.Send(out);
 
   // The pattern repeats every 23 bytes: one buffer serves every offset.
   constexpr std::size_t kChunk = 256 * 1024;
+  constexpr std::uint64_t kChunkedPiece = 4096;
   std::vector<char> chunk(kChunk + 23);
   for (std::size_t i = 0; i < chunk.size(); ++i) chunk[i] = PatternByte(i);
   std::uint64_t sent = 0;
+  int pieces = 0;
   while (ok && sent < size) {
     std::uint64_t limit = size;
     if (reply.stallAfter > sent) limit = std::min(limit, reply.stallAfter);
     if (reply.dropAfter > sent) limit = std::min(limit, reply.dropAfter);
     if (reply.paceBytes != 0)
       limit = std::min(limit, (sent / reply.paceBytes + 1) * reply.paceBytes);
+    if (chunked) limit = std::min(limit, sent + kChunkedPiece);
+    const bool fromBody = sent < reply.body.size();
+    if (fromBody) limit = std::min<std::uint64_t>(limit, reply.body.size());
     const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(limit - sent, kChunk));
     if (n != 0) {
-      const char* data =
-          reply.patternBytes != 0 ? chunk.data() + sent % 23 : reply.body.data() + sent;
-      ok = SendAll(fd, data, n);
+      const char* data = fromBody ? reply.body.data() + sent : chunk.data() + sent % 23;
+      if (chunked) {
+        ok = connection.Send(reply.malformedChunk && ++pieces == 2 ? std::string("zz\r\n")
+                                                                   : Hex(n) + "\r\n");
+      }
+      ok = ok && connection.Send(data, n);
+      if (chunked) ok = ok && connection.Send("\r\n", 2);
       sent += n;
     }
     if (ok && sent == reply.dropAfter) {
-      SetOption(fd, SO_LINGER, linger{1, 0});  // close with a reset
-      close(fd);
+      connection.Reset();
       return;
     }
     if (ok && reply.paceBytes != 0 && sent % reply.paceBytes == 0 && sent < size)
@@ -289,12 +417,17 @@ void HttpServer::Handle(int fd) {
       Wait(reply.stallMs);
       reply.stallAfter = HttpReply::kNever;
     }
+    if (reply.endless) {
+      std::lock_guard lock(mutex_);
+      if (stopping_) break;
+    }
   }
-  shutdown(fd, SHUT_WR);
+  if (ok && chunked && !reply.noLastChunk) connection.Send("0\r\n\r\n", 5);
+  connection.EndWriting();
   // Let the client read everything before the socket goes.
-  while (recv(fd, buffer, sizeof buffer, 0) > 0) {
+  char buffer[4096];
+  while (connection.Receive(buffer, sizeof buffer) > 0) {
   }
-  close(fd);
 }
 
 #ifndef _WIN32

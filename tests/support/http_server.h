@@ -20,11 +20,16 @@ namespace testsupport {
 struct HttpReply {
   static constexpr std::uint64_t kNever = std::numeric_limits<std::uint64_t>::max();
 
+  // How the end of the body is told: by Content-Length, by the chunked
+  // coding, or only by closing the connection.
+  enum class Framing { kLength, kChunked, kClose };
+
   int status = 200;
   std::vector<std::pair<std::string, std::string>> headers;
   std::string body;
-  // When not 0, the body is this many bytes of a fixed pattern (PatternByte)
-  // made up while sending, so a big body costs no memory.
+  // When not 0, the body is this many bytes: body, then a fixed pattern
+  // (PatternByte of each offset) made up while sending, so a big body costs
+  // no memory.
   std::uint64_t patternBytes = 0;
   // Content-Length sent instead of the true one; nullopt sends the true one.
   std::optional<std::uint64_t> contentLength;
@@ -37,10 +42,22 @@ struct HttpReply {
   // A slow line: after every paceBytes of the body, wait paceMs.
   std::uint64_t paceBytes = 0;
   unsigned paceMs = 0;
+  Framing framing = Framing::kLength;
+  // Chunked: the second chunk's size line is not hexadecimal.
+  bool malformedChunk = false;
+  // Chunked: the connection closes where the last (empty) chunk belongs.
+  bool noLastChunk = false;
+  // A pattern body that never ends (sent close-delimited).
+  bool endless = false;
 
   static HttpReply Ok(std::string body) {
     HttpReply r;
     r.body = std::move(body);
+    return r;
+  }
+  static HttpReply Chunked(std::string body) {
+    HttpReply r = Ok(std::move(body));
+    r.framing = Framing::kChunked;
     return r;
   }
   static HttpReply Status(int status, std::string body = {}) {
@@ -49,7 +66,9 @@ struct HttpReply {
     r.body = std::move(body);
     return r;
   }
-  std::uint64_t BodySize() const { return patternBytes != 0 ? patternBytes : body.size(); }
+  std::uint64_t BodySize() const {
+    return endless ? kNever : patternBytes != 0 ? patternBytes : body.size();
+  }
 };
 
 // The byte at offset of a pattern body.
@@ -64,10 +83,32 @@ struct HttpRequestSeen {
   std::string raw;  // the whole request head
 };
 
+// A private certificate authority and a server certificate it signed for
+// the given host names, made with the openssl command in a temporary folder
+// (Linux).
+class TestCertificates {
+ public:
+  explicit TestCertificates(const std::vector<std::string>& hosts);
+  ~TestCertificates();
+  TestCertificates(const TestCertificates&) = delete;
+  TestCertificates& operator=(const TestCertificates&) = delete;
+
+  bool ok() const { return ok_; }
+  std::string caFile() const { return folder_ + "/ca.pem"; }
+  std::string certFile() const { return folder_ + "/server.pem"; }
+  std::string keyFile() const { return folder_ + "/server.key"; }
+
+ private:
+  std::string folder_;
+  bool ok_ = false;
+};
+
 class HttpServer {
  public:
   // Throws std::runtime_error when it cannot listen.
   explicit HttpServer(unsigned port = 0);
+  // A TLS listener presenting the server certificate of certificates (Linux).
+  explicit HttpServer(const TestCertificates& certificates);
   ~HttpServer();
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
@@ -85,12 +126,18 @@ class HttpServer {
 
   // A SWAYMO_CONNECT_TO list sending any host's port 80 here.
   std::string ConnectToAnyHost() const;
+  // The same for any host's given port (443 for https).
+  std::string ConnectToAnyHost(unsigned fromPort) const;
 
  private:
+  struct Connection;
+  void Listen(unsigned port);
   void AcceptLoop();
   void Handle(int fd);
+  void Reply(Connection& connection, HttpReply reply);
   bool Wait(unsigned ms);  // false when the stalls were ended
 
+  void* tls_ = nullptr;  // SSL_CTX of a TLS listener
   int listenFd_ = -1;
   unsigned port_ = 0;
   mutable std::mutex mutex_;
