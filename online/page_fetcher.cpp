@@ -99,16 +99,18 @@ CPageFetcher::~CPageFetcher() {
 
 int CPageFetcher::Fetch(const std::wstring& url, ProgressWindow* owner, plat::Event* cancel,
                         unsigned progressMessage, const FetchLimits& limits) {
+  // A caller that is already told to stop starts no transfer.
+  if (cancel != nullptr && cancel->Wait(0)) {
+    if (m_request) {
+      m_request->m_resultData.Release();
+      m_request->m_bytesReceived = 0;
+      m_request->m_errorCode = FETCH_REQUEST_FAILED;
+    }
+    return FETCH_REQUEST_FAILED;
+  }
   if (!m_request) {
     m_request.reset(new (std::nothrow) FetchRequest);
     if (!m_request) return FETCH_NO_MEMORY;
-  }
-  // A caller that is already told to stop starts no transfer.
-  if (cancel != nullptr && cancel->Wait(0)) {
-    m_request->m_resultData.Release();
-    m_request->m_bytesReceived = 0;
-    m_request->m_errorCode = FETCH_REQUEST_FAILED;
-    return FETCH_REQUEST_FAILED;
   }
   FetchRequest& request = *m_request;
   request.m_finished = std::make_shared<plat::Event>(plat::Event::Reset::kManual);

@@ -297,10 +297,12 @@ TEST_F(WizardTest, CloseWithAStuckWorkerEndsWithinItsBudget) {
   const std::uint64_t start = plat::TickMs();
   plat::headless::RequestClose(dlg);
   plat::DispatchUntil([&] { return dlg.closing(); }, 1000);
-  Settle();
   const std::uint64_t took = plat::TickMs() - start;
-  EXPECT_GE(took, 9000u);
-  EXPECT_LT(took, 20000u);
+  Settle();
+  // The close waits a little over a second for the worker, then goes on:
+  // the process must end within 2 s.
+  EXPECT_GE(took, 1000u);
+  EXPECT_LT(took, 2000u);
   EXPECT_FALSE(dlg.WorkerEnded());
   const int state = dlg.wizardState();
   const int asked = dlg.asked;
