@@ -1,8 +1,10 @@
 // A page fetch against libcurl's own transfer of the same body, both over
 // loopback from the same in-process server, in the same run:
-//   BM_FetchThroughput  64 MiB body: throughput ratio (fetcher / libcurl),
-//                       and the fetcher's peak memory over the body size
-//   BM_FetchLatency     a tiny body: the time a fetch adds to a bare request
+//   BM_FetchThroughput   64 MiB body: throughput ratio (fetcher / libcurl),
+//                        and the fetcher's peak memory over the body size
+//   BM_FetchLatency      a tiny body: the time a fetch adds to a bare request
+//   BM_PackageDownload   a whole package download, checked and written: the
+//                        peak memory over the package's size (<= 1.25 wanted)
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
 
@@ -10,8 +12,11 @@
 #include <fstream>
 #include <string>
 
+#include "online/downloader.h"
 #include "online/page_fetcher.h"
+#include "platform/core/wide_text.h"
 #include "tests/support/http_server.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -121,6 +126,48 @@ void BM_FetchLatency(benchmark::State& state) {
   state.counters["latency_ratio"] = fetchSeconds / curlSeconds;
 }
 BENCHMARK(BM_FetchLatency)->Iterations(50)->Unit(benchmark::kMillisecond);
+
+// The wizard's side of a download, reduced to nothing.
+class QuietDialog : public DownloadDialog {
+ public:
+  void PostProgress(unsigned, std::unique_ptr<FetchProgress>) override {}
+  plat::Rect ProgressRect() const override { return {}; }
+  void DisableCancelButton() override {}
+  void InvalidateAll() override {}
+  void PaintNow(const std::function<void(plat::Canvas&)>&) override {}
+};
+
+void BM_PackageDownload(benchmark::State& state) {
+  TheServer();
+  const std::uint64_t size = static_cast<std::uint64_t>(state.range(0));
+  const std::string path = "/package" + std::to_string(size);
+  testsupport::HttpReply package;
+  package.body.assign("\0PBP", 4);
+  package.patternBytes = size;
+  TheServer().server.Serve(path, package);
+  testsupport::TempDir dir;
+  const std::wstring target = plat::DecodeUtf8((dir.path() / "EBOOT.PBP").string());
+  QuietDialog dialog;
+  double worstPeak = 0;
+  for (auto _ : state) {
+    std::ofstream("/proc/self/clear_refs") << "5";  // restart the peak at the present size
+    const long before = StatusKiB("VmRSS:");
+    if (DownloadToFile(dialog, nullptr, L"http://files.example" + plat::DecodeUtf8(path), target) !=
+        DOWNLOAD_WRITTEN) {
+      state.SkipWithError("the package was not written");
+      break;
+    }
+    const long peak = StatusKiB("VmHWM:");
+    worstPeak = std::max(worstPeak, (peak - before) * 1024.0 / static_cast<double>(size));
+  }
+  state.counters["package_MiB"] = static_cast<double>(size) / (1 << 20);
+  state.counters["peak_over_package"] = worstPeak;  // <= 1.25 wanted
+}
+BENCHMARK(BM_PackageDownload)
+    ->Arg(2'500'000)
+    ->Arg(32 << 20)
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -37,10 +37,12 @@ std::optional<std::optional<plat::Sha256Digest>> DigestOfUrl(const std::wstring&
   return plat::ParseSha256Hex(hex);
 }
 
-// The folder part of a Windows-style path.
+// The folder that holds a Windows-style path's last part.
 std::wstring FolderOf(const std::wstring& path) {
   const auto slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? path : path.substr(0, slash + 1);
+  if (slash == std::wstring::npos) return path;
+  return slash == 0 || (slash == 2 && path[1] == L':') ? path.substr(0, slash + 1)
+                                                       : path.substr(0, slash);
 }
 
 // What the stick can take at target: its free room plus the file replaced.

@@ -270,8 +270,16 @@ std::vector<FolderEntry> ListFolder(std::wstring_view folder, std::wstring_view 
 
 std::optional<DiskSpace> QueryDiskSpace(std::wstring_view path) {
   const auto at = fsdetail::Locate(path, Purpose::kLook);
+  if (!at) return std::nullopt;
+  // The file system of the entry itself: a folder may be a mount point.
+  fsdetail::Fd entry;
+  if (!at->name.empty()) {
+    entry =
+        fsdetail::Fd(openat(at->folder.get(), at->name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    if (!entry) return std::nullopt;
+  }
   struct statvfs fs;
-  if (!at || fstatvfs(at->folder.get(), &fs) != 0) return std::nullopt;
+  if (fstatvfs(entry ? entry.get() : at->folder.get(), &fs) != 0) return std::nullopt;
   DiskSpace space;
   space.totalBytes = std::uint64_t{fs.f_blocks} * fs.f_frsize;
   space.freeBytes = std::uint64_t{fs.f_bavail} * fs.f_frsize;

@@ -20,6 +20,8 @@
 #include <vector>
 
 #include "platform/core/time.h"
+#include "tests/support/http_server.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 extern char** environ;
@@ -136,6 +138,34 @@ TEST(Program, ASecondCopyRaisesTheFirstAndLeavesQuietly) {
   EXPECT_EQ(second.Errors(), "");
   EXPECT_TRUE(WaitFor([&] { return VisibleWizardWindow() == window; }, 5000));
   EXPECT_EQ(first.WaitForExit(0), -1);  // the first copy runs on
+}
+
+// The settings server accepts and never answers; a double-click in the
+// window's corner still ends the whole process within 2 s.
+TEST(Program, ACloseWhileTheSettingsServerStallsEndsTheProcessAtOnce) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display (run under xvfb-run)";
+  if (std::system("command -v xdotool >/dev/null") != 0) GTEST_SKIP() << "xdotool is missing";
+  testsupport::HttpServer server;
+  testsupport::HttpReply stalled = testsupport::HttpReply::Ok("<result>\n");
+  stalled.headerDelayMs = 60000;
+  server.Serve("/swaymo_settings.asp", stalled);
+  testsupport::ScopedConnectTo mapping(server);
+  testsupport::ScopedEnv settings("SWAYMO_SETTINGS_URL",
+                                  "http://settings.swaymo.example/swaymo_settings.asp");
+  testsupport::TempDir home;
+  Program program(home, true);
+  ASSERT_TRUE(program.started());
+  std::string window;
+  ASSERT_TRUE(WaitFor([&] { return !(window = VisibleWizardWindow()).empty(); }, 30000))
+      << program.Errors();
+  // English, then the corner once the settings fetch hangs.
+  std::system(("xdotool mousemove --window " + window + " 70 187 click 1").c_str());
+  ASSERT_TRUE(WaitFor([&] { return server.CountRequests("/swaymo_settings.asp") > 0; }, 10000));
+  plat::SleepMs(300);
+  std::system(
+      ("xdotool mousemove --window " + window + " 12 12 click --repeat 2 --delay 60 1").c_str());
+  EXPECT_EQ(program.WaitForExit(2000), 0) << program.Errors();
+  server.EndStalls();
 }
 
 TEST(Program, WithoutADisplayItSaysSoAndFails) {
