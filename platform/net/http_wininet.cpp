@@ -127,9 +127,11 @@ struct HttpRequest::Impl {
   std::shared_ptr<Calls> calls = std::make_shared<Calls>();
   std::thread thread;
 
+  bool secure = false;  // https: TLS with the certificate verified, never plain HTTP
   int status = 0;
   std::uint64_t contentLength = 0;
   bool lengthKnown = false;
+  bool chunked = false;
   std::uint64_t bodyReceived = 0;
   std::vector<char> pending;  // body bytes read and not yet handed out
   std::size_t pendingOffset = 0;
@@ -215,8 +217,9 @@ struct HttpRequest::Impl {
     calls->connection = InternetConnectW(internet, host.c_str(), port, nullptr, nullptr,
                                          INTERNET_SERVICE_HTTP, 0, 0);
     if (calls->connection == nullptr) return ToHttpError(GetLastError());
-    calls->request = HttpOpenRequestW(calls->connection, L"GET", object.c_str(), nullptr, nullptr,
-                                      nullptr, kRequestFlags, 0);
+    calls->request =
+        HttpOpenRequestW(calls->connection, L"GET", object.c_str(), nullptr, nullptr, nullptr,
+                         kRequestFlags | (secure ? INTERNET_FLAG_SECURE : 0), 0);
     if (calls->request == nullptr) return ToHttpError(GetLastError());
     SetTimeouts(calls->request);  // not every WinINet passes them down
     return 0;
@@ -231,6 +234,9 @@ struct HttpRequest::Impl {
   }
 
   void ReadContentLength() {
+    wchar_t coding[64] = {};
+    chunked = Query(HTTP_QUERY_TRANSFER_ENCODING, coding, sizeof coding - sizeof coding[0]) &&
+              std::wstring(coding).find(L"chunked") != std::wstring::npos;
     wchar_t text[32] = {};
     lengthKnown = false;
     contentLength = 0;
@@ -249,9 +255,11 @@ HttpRequest::HttpRequest(const HttpSession& session, const std::atomic<bool>* ab
 
 HttpRequest::~HttpRequest() = default;
 
-int HttpRequest::Open(std::wstring_view host, unsigned port, std::wstring_view object) {
+int HttpRequest::Open(HttpScheme scheme, std::wstring_view host, unsigned port,
+                      std::wstring_view object) {
   if (host.empty() || port == 0 || port > 65535) return http_error::kInvalidUrl;
   Impl& d = *impl_;
+  d.secure = scheme == HttpScheme::kHttps;
   d.host = host;
   d.port = static_cast<INTERNET_PORT>(port);
   const std::string target = EscapeRequestTarget(object);
@@ -300,6 +308,16 @@ int HttpRequest::Send() {
 
 int HttpRequest::StatusCode() const {
   return impl_->status;
+}
+
+std::optional<std::uint64_t> HttpRequest::ContentLength() const {
+  const Impl& d = *impl_;
+  if (d.status == 0 || d.chunked || !d.lengthKnown) return std::nullopt;
+  return d.contentLength;
+}
+
+bool HttpRequest::LengthDeclared() const {
+  return impl_->chunked || ContentLength().has_value();
 }
 
 int HttpRequest::Read(void* buffer, std::size_t size, std::size_t* received) {
