@@ -1,6 +1,7 @@
 // The scanner of the settings document: tokens at the places where one may
 // start, key lines, containers, and unregistered tags skipped whole.
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -65,6 +66,41 @@ std::optional<Match> MatchTagPrefix(const std::vector<TokenPair>& tokens, std::w
   return std::nullopt;
 }
 
+// The characters a token can begin with, so that most junk is passed over
+// without trying every token: the first of a plain name, and the one after
+// '<' or '</' of a tag.
+class TokenStarts {
+ public:
+  explicit TokenStarts(const std::vector<TokenPair>& tokens) {
+    for (const TokenPair& token : tokens) {
+      const std::wstring_view name = token.name;
+      if (name.size() < 2) {
+        anyTag_ = true;  // its tail is empty and fits every tag
+        Mark(plain_, name.front());
+      } else {
+        Mark(plain_, name[0]);
+        Mark(tag_, name[1]);
+      }
+    }
+  }
+  bool MayStart(std::wstring_view rest) const {
+    if (rest.empty()) return true;
+    if (rest.front() != L'<') return Has(plain_, rest.front());
+    if (anyTag_) return true;
+    const std::wstring_view after = rest.substr(rest.starts_with(L"</") ? 2 : 1);
+    return after.empty() || Has(tag_, after.front());
+  }
+
+ private:
+  // ASCII characters one by one; every other character in one slot.
+  static std::size_t Slot(wchar_t c) { return c < 128 ? static_cast<std::size_t>(c) : 128; }
+  static void Mark(std::array<bool, 129>& set, wchar_t c) { set[Slot(c)] = true; }
+  static bool Has(const std::array<bool, 129>& set, wchar_t c) { return set[Slot(c)]; }
+  std::array<bool, 129> plain_{};
+  std::array<bool, 129> tag_{};
+  bool anyTag_ = false;
+};
+
 // A stored value moves its token to the end of the table.
 void StoreValue(std::vector<TokenPair>& tokens, std::size_t index, std::wstring value) {
   TokenPair token = std::move(tokens[index]);
@@ -110,6 +146,7 @@ int Scan(std::vector<TokenPair>& tokens, const std::wstring_view text, plat::Eve
   const auto at = [&](std::size_t i) { return i < text.size() ? text[i] : L'\0'; };
   constexpr auto npos = std::wstring_view::npos;
   std::optional<ClosingTags> closingTags;  // built when first needed
+  const TokenStarts starts(tokens);
   int depth = -1;
   std::size_t pos = 0;
   for (std::uint32_t pass = 1;; ++pass) {
@@ -120,7 +157,8 @@ int Scan(std::vector<TokenPair>& tokens, const std::wstring_view text, plat::Eve
       while (IsBlank(at(pos))) ++pos;
     } while (at(pos) == L'\n');
     const std::wstring_view rest = text.substr(pos);
-    const std::optional<Match> match = MatchToken(tokens, rest);
+    const bool mayStart = starts.MayStart(rest);
+    const std::optional<Match> match = mayStart ? MatchToken(tokens, rest) : std::optional<Match>();
 
     if (!match) {
       if (first) return -1;
@@ -130,7 +168,8 @@ int Scan(std::vector<TokenPair>& tokens, const std::wstring_view text, plat::Eve
         pos = eol == npos ? text.size() : eol + 1;
         continue;
       }
-      if (const std::optional<Match> tag = MatchTagPrefix(tokens, rest)) {
+      if (const std::optional<Match> tag =
+              mayStart ? MatchTagPrefix(tokens, rest) : std::optional<Match>()) {
         if (tag->form == Form::kClosing) return -1;
         const std::size_t close = text.find(L'>', pos);
         if (close == npos) return -2;
