@@ -21,7 +21,7 @@ std::atomic<unsigned> gDefaultReceiveTimeoutMs{60000};
 // Longest a wait inside the layer goes without looking at the abort flag.
 constexpr unsigned kAbortPollMs = 50;
 // Body bytes held for the reader before the transfer pauses.
-constexpr std::size_t kMaxPending = 256 * 1024;
+constexpr std::size_t kMaxPending = 64 * 1024;
 
 bool CurlReady() {
   static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;

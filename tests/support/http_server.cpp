@@ -383,8 +383,11 @@ void HttpServer::Reply(Connection& connection, HttpReply reply) {
   // The pattern repeats every 23 bytes: one buffer serves every offset.
   constexpr std::size_t kChunk = 256 * 1024;
   constexpr std::uint64_t kChunkedPiece = 4096;
-  std::vector<char> chunk(kChunk + 23);
-  for (std::size_t i = 0; i < chunk.size(); ++i) chunk[i] = PatternByte(i);
+  static const std::vector<char> chunk = [] {
+    std::vector<char> bytes(kChunk + 23);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = PatternByte(i);
+    return bytes;
+  }();
   std::uint64_t sent = 0;
   int pieces = 0;
   while (ok && sent < size) {
