@@ -10,6 +10,7 @@
 #include <iterator>
 #include <string>
 
+#include "online/downloader.h"
 #include "online/online_settings.h"
 #include "online/page_fetcher.h"
 #include "online/update_check.h"
@@ -42,14 +43,21 @@ std::wstring Value(const CZNXML& doc, const wchar_t* key) {
   return value;
 }
 
+// The demo's www folder as scripts/demo makes it: the generated packages, and
+// the settings document the publisher's command writes for them.
 TEST(DemoFiles, SettingsDocumentNamesAGeneratedPackageForEveryKey) {
+  testsupport::TempDir www;
+  const std::filesystem::path packages = www.path() / "packages";
+  const char* publisher = std::getenv("SWAYMO_PUBLISHER");
+  ASSERT_NE(publisher, nullptr);
+  const std::string generate = "/usr/bin/python3 '" + (DemoDir() / "make_packages.py").string() +
+                               "' '" + packages.string() + "' && '" +
+                               (DemoDir() / "publish_settings.sh").string() + "' '" + publisher +
+                               "' '" + www.path().string() + "' demo.swaymo.example";
+  ASSERT_EQ(std::system(generate.c_str()), 0);
   HttpServer server;
   ScopedConnectTo mapping(server);
-  server.Serve("/swaymo_settings.asp", HttpReply::Ok(ReadFile(DemoDir() / "swaymo_settings.asp")));
-  testsupport::TempDir packages;
-  const std::string generate = "/usr/bin/python3 '" + (DemoDir() / "make_packages.py").string() +
-                               "' '" + packages.path().string() + "'";
-  ASSERT_EQ(std::system(generate.c_str()), 0);
+  server.Serve("/swaymo_settings.asp", HttpReply::Ok(ReadFile(www.path() / "swaymo_settings.asp")));
 
   CZNXML doc;
   RegisterSettingsKeys(doc);
@@ -67,15 +75,21 @@ TEST(DemoFiles, SettingsDocumentNamesAGeneratedPackageForEveryKey) {
     std::wstring seen;
     for (const wchar_t* key : {L"DEMO_FILE_DOWNLOAD_URL_ML", L"DEMO_FILE_DOWNLOAD_PSPGO_URL_ML",
                                L"DEMO_FILE_DOWNLOAD_URL", L"DEMO_FILE_DOWNLOAD_PSPGO_URL"}) {
+      const std::wstring url = Value(doc, key);
       std::wstring host, object;
-      ASSERT_TRUE(SplitUrl(Value(doc, key), host, object)) << plat::EncodeUtf8(key);
+      ASSERT_TRUE(SplitUrl(url.substr(0, url.find(L'#')), host, object)) << plat::EncodeUtf8(key);
       EXPECT_EQ(host, L"demo.swaymo.example");
       const std::string file = plat::EncodeUtf8(object);
       ASSERT_EQ(file.rfind("/packages/", 0), 0u) << file;
-      const auto size = std::filesystem::file_size(packages.path() / file.substr(10));
+      const std::string package = ReadFile(packages / file.substr(10));
       // Big enough to move the progress bar, within the expected 2,500,000.
-      EXPECT_GT(size, 1'000'000u) << file;
-      EXPECT_LE(size, 2'500'000u) << file;
+      EXPECT_GT(package.size(), 1'000'000u) << file;
+      EXPECT_LE(package.size(), 2'500'000u) << file;
+      // The address carries the package's digest, and the wizard takes it.
+      EXPECT_NE(url.find(L"#sha256="), std::wstring::npos) << file;
+      EXPECT_TRUE(IsGenuinePackage(url, reinterpret_cast<const std::byte*>(package.data()),
+                                   package.size(), true))
+          << file;
       EXPECT_EQ(seen.find(object), std::wstring::npos) << "two keys name " << file;
       seen += object + L" ";
     }
