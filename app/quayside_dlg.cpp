@@ -15,6 +15,7 @@
 #include "platform/fs/drive_table.h"
 #include "platform/fs/files.h"
 #include "platform/window/display.h"
+#include "ui/skin_constants.h"
 #include "util/app_flags.h"
 #include "util/folders.h"
 #include "util/message_box.h"
@@ -22,15 +23,8 @@
 
 namespace {
 
-// Caption colours of the wizard's buttons: normal, hover, pressed, disabled.
-constexpr plat::ColorRef kCaptionNormal = 0x00504040;
-constexpr plat::ColorRef kCaptionHover = 0x00FA6045;
-constexpr plat::ColorRef kCaptionPressed = 0x00FF7050;
-constexpr plat::ColorRef kCaptionDisabled = 0x00D0D0D0;
-
-constexpr int kWizardWidth = 630;
-constexpr int kWizardHeight = 440;
-constexpr plat::Rect kDragBand{0, 0, 20000, 36};
+constexpr int kWizardWidth = kSkinSize.width;
+constexpr int kWizardHeight = kSkinSize.height;
 
 // Budget for stopping the setup worker when the dialog goes without a close.
 constexpr int kDestroyStopSeconds = 4;
@@ -49,16 +43,11 @@ const wchar_t kNoTablesMessage[] =
 
 CQuaysideDlg::CQuaysideDlg()
     : CSkinDialog(plat::Rect{0, 0, kWizardWidth, kWizardHeight}),
-      m_nextButton(IDC_NEXT, 3, 1009, 1008, 1007, 1010, kCaptionNormal, kCaptionHover,
-                   kCaptionPressed, kCaptionDisabled),
-      m_selectButton(IDC_SELECT, 3, 433, 434, 433, 433, kCaptionNormal, kCaptionHover,
-                     kCaptionPressed, kCaptionDisabled),
-      m_cancelButton(IDC_CANCEL, 0, 243, 242, 241, 0, kCaptionNormal, kCaptionHover,
-                     kCaptionPressed, kCaptionDisabled),
-      m_minimiseButton(IDC_MINIMISE, 0, 282, 287, 286, 0, kCaptionNormal, kCaptionHover,
-                       kCaptionPressed, kCaptionDisabled),
-      m_exitButton(IDC_EXIT, 0, 288, 290, 289, 0, kCaptionNormal, kCaptionHover, kCaptionPressed,
-                   kCaptionDisabled) {}
+      m_nextButton(IDC_NEXT, {1009, 1008, 1007, 1010}, kSkinCaptionColours),
+      m_selectButton(IDC_SELECT, kSelectFaces, kSkinCaptionColours),
+      m_cancelButton(IDC_CANCEL, {243, 242, 241}, kSkinCaptionColours),
+      m_minimiseButton(IDC_MINIMISE, {282, 287, 286}, kSkinCaptionColours),
+      m_exitButton(IDC_EXIT, {288, 290, 289}, kSkinCaptionColours) {}
 
 CQuaysideDlg::~CQuaysideDlg() {
   Shutdown();
@@ -77,7 +66,7 @@ void CQuaysideDlg::Shutdown() {
 }
 
 bool CQuaysideDlg::OnInitDialog() {
-  SetDialogIcon(990);
+  SetDialogIcon(kSkinIconId);
   CSkinDialog::OnInitDialog();
   SetNamedProperty(kApplicationName);
 
@@ -88,7 +77,7 @@ bool CQuaysideDlg::OnInitDialog() {
   }
 
   SetSkinFolder(g_programFolder + L"\\dat\\");
-  LoadSkin(0, 0, L"Dialog Graphic.bmp", plat::kTransparentKey);
+  LoadSkin(0, 0, kSkinFileName, plat::kTransparentKey);
   SetTitle(plat::EncodeUtf8(TextOfKey("IDS_MAINFRAME")));
   SetDragRect(&kDragBand);
   SetPaintCallback([this](plat::Canvas& dc) { PaintScreen(dc); });

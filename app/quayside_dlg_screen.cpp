@@ -19,10 +19,8 @@ void PlaceAt(ZNCHoverButton& button, plat::Point at) {
 
 void ApplyButton(ZNCHoverButton& button, const std::optional<ButtonPlan>& plan) {
   if (!plan) return;
-  button.SetBitmaps(plan->faces.normal, plan->faces.hover, plan->faces.pressed,
-                    plan->faces.disabled, false);
-  button.SetCaption(plan->caption, kWizardTextColour, kWizardTextColour, kWizardTextColour,
-                    kWizardTextColour);
+  button.SetBitmaps(plan->faces, false);
+  button.SetCaption(plan->caption, CaptionColours::All(kWizardTextColour));
   button.SetCaptionOffset(plan->captionOffset);
   button.Show(true);
   button.Enable(true);

@@ -10,22 +10,16 @@
 
 #include "platform/core/colour.h"
 #include "platform/core/geometry.h"
+#include "ui/hover_button.h"
+#include "ui/skin_constants.h"
 
-// Button faces by bitmap resource id.
-struct FaceSet {
-  unsigned normal;
-  unsigned hover;
-  unsigned pressed;
-  unsigned disabled;
-  friend bool operator==(const FaceSet&, const FaceSet&) = default;
-};
 inline constexpr FaceSet kLargeFaces{1080, 1079, 1078, 1081};
 inline constexpr FaceSet kYesFaces{435, 436, 435, 435};
 inline constexpr FaceSet kSelectFaces{433, 434, 433, 433};
 inline constexpr FaceSet kConnectFaces{437, 438, 437, 437};
 
 // The colour of the screen texts and of every caption a screen sets.
-constexpr plat::ColorRef kWizardTextColour = 0x00F5F5F5;
+constexpr plat::ColorRef kWizardTextColour = kSkinTextColour;
 
 constexpr int kLineCount = 4;
 constexpr int kStatusLine = 3;

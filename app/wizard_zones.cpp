@@ -1,7 +1,9 @@
 #include "app/wizard_zones.h"
 
+#include "ui/skin_constants.h"
+
 namespace {
-constexpr int kBandHeight = 36;
+constexpr int kBandHeight = kDragBandHeight;
 }  // namespace
 
 int FlagAt(plat::Point p) {

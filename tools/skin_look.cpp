@@ -16,15 +16,14 @@
 #include "ui/hover_button.h"
 #include "ui/msg_box.h"
 #include "ui/resources.h"
+#include "ui/skin_constants.h"
 #include "ui/skin_dialog.h"
 #include "ui/text_lines.h"
 #include "util/message_box.h"
 
 namespace {
 
-constexpr plat::ColorRef kText = 0x00F5F5F5;
-constexpr plat::ColorRef kCaptionNormal = 0x00504040, kCaptionHover = 0x00FA6045,
-                         kCaptionPressed = 0x00FF7050, kCaptionDisabled = 0x00D0D0D0;
+constexpr plat::ColorRef kText = kSkinTextColour;
 constexpr int kMargin = 24;  // of desktop around a window in its picture
 
 std::filesystem::path gOutput;
@@ -52,29 +51,24 @@ bool SavePicture(const plat::Window& window, const std::string& name) {
 class LookDialog : public CSkinDialog {
  public:
   LookDialog()
-      : CSkinDialog(plat::Rect::FromSize(kMargin, kMargin, 630, 440)),
-        next_(1000, 3, 1080, 1079, 1078, 1081, kCaptionNormal, kCaptionHover, kCaptionPressed,
-              kCaptionDisabled),
-        minimise_(1005, 0, 282, 287, 286, 0, kCaptionNormal, kCaptionHover, kCaptionPressed,
-                  kCaptionDisabled),
-        exit_(1003, 0, 288, 290, 289, 0, kCaptionNormal, kCaptionHover, kCaptionPressed,
-              kCaptionDisabled),
-        cancel_(1014, 0, 243, 242, 241, 0, kCaptionNormal, kCaptionHover, kCaptionPressed,
-                kCaptionDisabled),
+      : CSkinDialog(plat::Rect::FromSize(kMargin, kMargin, kSkinSize.width, kSkinSize.height)),
+        next_(1000, {1080, 1079, 1078, 1081}, kSkinCaptionColours),
+        minimise_(1005, {282, 287, 286}, kSkinCaptionColours),
+        exit_(1003, {288, 290, 289}, kSkinCaptionColours),
+        cancel_(1014, {243, 242, 241}, kSkinCaptionColours),
         heading_({L"Verdana", 18, 0, 700}),
         body_({L"Verdana", 13, 0, 400}) {}
 
  protected:
   bool OnInitDialog() override {
     CSkinDialog::OnInitDialog();
-    SetDialogIcon(990);
+    SetDialogIcon(kSkinIconId);
     SetSkinFolder(plat::ProgramFolder() + L"\\dat\\");
-    LoadSkin(0, 0, L"Dialog Graphic.bmp", plat::kTransparentKey);
-    const plat::Rect band{0, 0, 20000, 36};
-    SetDragRect(&band);
+    LoadSkin(0, 0, kSkinFileName, plat::kTransparentKey);
+    SetDragRect(&kDragBand);
     SetPaintCallback([this](plat::Canvas& dc) { Paint(dc); });
-    SetMinimumSize(630, 440);
-    SetSkinSize(630, 440, true);
+    SetMinimumSize(kSkinSize.width, kSkinSize.height);
+    SetSkinSize(kSkinSize.width, kSkinSize.height, true);
 
     const int w = GetSkinWidth(), h = GetSkinHeight();
     const int exitWidth = exit_.pictureSize().width;
@@ -83,11 +77,11 @@ class LookDialog : public CSkinDialog {
     Place(exit_, {minimiseX + exitWidth + 3, 8});
     Place(next_, {w - w / 2 - next_.pictureSize().width / 2, h - 102});
     Place(cancel_, {w - w / 2 - cancel_.pictureSize().width / 2, h - 50});
-    next_.SetCaption(L"Next", kText, kText, kText, kText);
+    next_.SetCaption(L"Next", CaptionColours::All(kText));
     next_.SetButtonFont(L"Verdana", 15, 0, 16, false);
-    cancel_.SetCaption(L"Cancel", kText, kText, kText, kText);
+    cancel_.SetCaption(L"Cancel", CaptionColours::All(kText));
     AllowShow();
-    SetSkinSize(630, 440, true);
+    SetSkinSize(kSkinSize.width, kSkinSize.height, true);
     return true;
   }
 
@@ -99,7 +93,7 @@ class LookDialog : public CSkinDialog {
   void Paint(plat::Canvas& dc) {
     dc.SetBackgroundMode(plat::Canvas::Background::kTransparent);
     dc.SetTextColour(kText);
-    const plat::Rect page{90, 0, 540, 440};
+    const plat::Rect page{90, 0, 540, kSkinSize.height};
     {
       plat::FontScope font(dc, &heading_);
       DrawCenteredText(0, dc, page, 120, L"Connect your PSP", 0, 0);

@@ -49,14 +49,10 @@ void ZNCHoverButton::Face::Write(const std::wstring& caption, plat::ColorRef inC
   font = inFont.spec();
 }
 
-ZNCHoverButton::ZNCHoverButton(int id, int kind, unsigned normalId, unsigned hoverId,
-                               unsigned pressedId, unsigned disabledId, plat::ColorRef normal,
-                               plat::ColorRef hover, plat::ColorRef pressed,
-                               plat::ColorRef disabled)
-    : m_kind(kind), m_id(id) {
-  SetCaption(L"", normal, hover, pressed, disabled);
-  if (kind == 0) SetBitmaps(normalId, hoverId, pressedId, 0, true);
-  if (kind == 3) SetBitmaps(normalId, hoverId, pressedId, disabledId, true);
+ZNCHoverButton::ZNCHoverButton(int id, const FaceSet& faces, const CaptionColours& colours)
+    : m_id(id) {
+  SetCaption(L"", colours);
+  SetBitmaps(faces, true);
 }
 
 ZNCHoverButton::~ZNCHoverButton() = default;
@@ -65,28 +61,26 @@ bool ZNCHoverButton::Attach(plat::Window& parent, const plat::Rect& bounds) {
   return Create(parent, m_id, bounds);
 }
 
-void ZNCHoverButton::SetBitmaps(unsigned normalId, unsigned hoverId, unsigned pressedId,
-                                unsigned disabledId, bool keepWindowSize) {
+void ZNCHoverButton::SetBitmaps(const FaceSet& faces, bool keepWindowSize) {
   {
     std::lock_guard lock(m_pictureLock);
-    m_kind = 0;
     for (Face* face : {&m_normalPicture, &m_hoverPicture, &m_pressedPicture, &m_disabledPicture})
       face->Load(0);
-    if (normalId == 0) {
+    if (faces.normal == 0) {
       m_width = 0;
       m_height = 0;
       Invalidate();
       return;
     }
-    m_normalPicture.Load(normalId);
-    m_hoverPicture.Load(hoverId);
-    m_pressedPicture.Load(pressedId);
+    m_normalPicture.Load(faces.normal);
+    m_hoverPicture.Load(faces.hover);
+    m_pressedPicture.Load(faces.pressed);
     const plat::Bitmap& n = m_normalPicture.picture;
     const plat::Bitmap& h = m_hoverPicture.picture;
     const plat::Bitmap& p = m_pressedPicture.picture;
     m_width = std::min({n.width(), h.width(), p.width()});
     m_height = std::min({n.height(), h.height(), p.height()});
-    if (disabledId != 0) m_disabledPicture.Load(disabledId);
+    if (faces.disabled != 0) m_disabledPicture.Load(faces.disabled);
   }
   if (!keepWindowSize) ResizeToPicture();
   Invalidate();
@@ -119,21 +113,16 @@ void ZNCHoverButton::ReplacePictures(unsigned normalId, unsigned hoverId, unsign
   m_bareFaceOnce = false;
 }
 
-void ZNCHoverButton::SetCaption(const std::wstring& text, plat::ColorRef normal,
-                                plat::ColorRef hover, plat::ColorRef pressed,
-                                plat::ColorRef disabled) {
+void ZNCHoverButton::SetCaption(const std::wstring& text, const CaptionColours& colours) {
   std::lock_guard lock(m_pictureLock);
   m_state = kNormal;
   m_pressed = false;
   m_captured = false;
   m_placementKnown = false;
-  m_forcedState = 0;
+  m_forcedState = kNone;
   m_parent = nullptr;
   m_font.reset();
-  m_normalColour = normal;
-  m_hoverColour = hover;
-  m_pressedColour = pressed;
-  m_disabledColour = disabled;
+  m_colours = colours;
   if (!text.empty()) m_caption = text;
   Invalidate();
 }
@@ -167,13 +156,13 @@ void ZNCHoverButton::SetButtonFont(const wchar_t* face, int height, int width, i
   Invalidate();
 }
 
-void ZNCHoverButton::SetForcedState(int state) {
+void ZNCHoverButton::SetForcedState(VisualState state) {
   m_forcedState = state;
   SetVisualState(kNormal);
   Invalidate();  // the forced face shows even when the state stayed the same
 }
 
-void ZNCHoverButton::SetVisualState(int state) {
+void ZNCHoverButton::SetVisualState(VisualState state) {
   if (state == m_state) return;
   m_state = state;
   Invalidate();
@@ -228,7 +217,7 @@ void ZNCHoverButton::OnCaptureLost() {
   SetVisualState(kNormal);
 }
 
-ZNCHoverButton::Face& ZNCHoverButton::FaceFor(int state) {
+ZNCHoverButton::Face& ZNCHoverButton::FaceFor(VisualState state) {
   if (!IsEnabled()) return m_disabledPicture.picture.empty() ? m_normalPicture : m_disabledPicture;
   switch (state) {
     case kHover:
@@ -243,7 +232,7 @@ ZNCHoverButton::Face& ZNCHoverButton::FaceFor(int state) {
 void ZNCHoverButton::Draw(plat::Canvas& dc, bool ownWindow) {
   plat::Window* parent = this->parent();
   if (parent == nullptr || !IsVisible()) return;
-  if (m_forcedState != 0) m_state = m_forcedState.load();
+  if (m_forcedState != kNone) m_state = m_forcedState.load();
   if (!m_placementKnown) {
     m_placementKnown = true;
     m_parent = parent;
@@ -251,7 +240,7 @@ void ZNCHoverButton::Draw(plat::Canvas& dc, bool ownWindow) {
   }
 
   std::lock_guard lock(m_pictureLock);
-  const int state = m_state;
+  const VisualState state = m_state;
   Face& face = FaceFor(state);
   if (face.picture.empty()) return;
   const plat::Point at = ownWindow ? plat::Point{} : plat::Point{Bounds().left, Bounds().top};
@@ -261,10 +250,10 @@ void ZNCHoverButton::Draw(plat::Canvas& dc, bool ownWindow) {
     const plat::Size extent{font.TextWidth(m_caption), font.height()};
     const plat::Point where{(m_width / 2 - extent.width / 2) + m_captionOffsetX,
                             m_height / 2 - extent.height / 2};
-    const plat::ColorRef colour = !IsEnabled()        ? m_disabledColour
-                                  : state == kHover   ? m_hoverColour
-                                  : state == kPressed ? m_pressedColour
-                                                      : m_normalColour;
+    const plat::ColorRef colour = !IsEnabled()        ? m_colours.disabled
+                                  : state == kHover   ? m_colours.hover
+                                  : state == kPressed ? m_colours.pressed
+                                                      : m_colours.normal;
     face.Write(m_caption, colour, where, font);
   }
   dc.Copy(at, face.picture,

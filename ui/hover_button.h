@@ -23,14 +23,34 @@ constexpr int kButtonClicked = 0;
 // Forgets the caption font shared by every button (window thread).
 void ResetSharedButtonFont();
 
+// A button's faces by bitmap resource id; 0 is no face (no disabled face: the
+// normal one shows).
+struct FaceSet {
+  unsigned normal = 0;
+  unsigned hover = 0;
+  unsigned pressed = 0;
+  unsigned disabled = 0;
+  friend bool operator==(const FaceSet&, const FaceSet&) = default;
+};
+
+// The caption's colour in each visual state.
+struct CaptionColours {
+  plat::ColorRef normal = 0;
+  plat::ColorRef hover = 0;
+  plat::ColorRef pressed = 0;
+  plat::ColorRef disabled = 0;
+  static constexpr CaptionColours All(plat::ColorRef colour) {
+    return {colour, colour, colour, colour};
+  }
+  friend bool operator==(const CaptionColours&, const CaptionColours&) = default;
+};
+
 class ZNCHoverButton : public plat::Control {
  public:
-  enum VisualState { kNormal = 1, kHover = 2, kPressed = 3 };
+  // kNone: no state forced.
+  enum VisualState { kNone = 0, kNormal = 1, kHover = 2, kPressed = 3 };
 
-  // kind 0 loads the three faces, kind 3 the disabled face too.
-  ZNCHoverButton(int id, int kind, unsigned normalId, unsigned hoverId, unsigned pressedId,
-                 unsigned disabledId, plat::ColorRef normal, plat::ColorRef hover,
-                 plat::ColorRef pressed, plat::ColorRef disabled);
+  ZNCHoverButton(int id, const FaceSet& faces, const CaptionColours& colours);
   ~ZNCHoverButton() override;
 
   // Places the button on parent (window thread).
@@ -40,24 +60,22 @@ class ZNCHoverButton : public plat::Control {
   // it is drawn, and a resize of the button is done on the window's thread.
   // Faces from resources; the size is the smallest width and the smallest
   // height of the three main faces. Unless keepWindowSize, the button takes
-  // that size. normalId 0: no faces.
-  void SetBitmaps(unsigned normalId, unsigned hoverId, unsigned pressedId, unsigned disabledId,
-                  bool keepWindowSize);
+  // that size. No normal face: no faces.
+  void SetBitmaps(const FaceSet& faces, bool keepWindowSize);
   // Swaps the three main faces and shows the current one at once, without
   // caption; the size stays.
   void ReplacePictures(unsigned normalId, unsigned hoverId, unsigned pressedId);
   // Back to normal with nothing pressed, captured or forced, the own font
   // dropped; an empty text keeps the caption.
-  void SetCaption(const std::wstring& text, plat::ColorRef normal, plat::ColorRef hover,
-                  plat::ColorRef pressed, plat::ColorRef disabled);
+  void SetCaption(const std::wstring& text, const CaptionColours& colours);
   void SetCaptionOffset(int dx);
   // The caption font from the stock font's description ("Arial" for a null
   // face): the button's own, or the one shared by every button.
   void SetButtonFont(const wchar_t* face, int height, int width, int weight, bool shared);
 
   // Draws the face of state whatever the mouse does, until SetCaption.
-  void SetForcedState(int state);
-  void SetVisualState(int state);
+  void SetForcedState(VisualState state);
+  void SetVisualState(VisualState state);
 
   // Writes the caption into the face of the state and copies the face to dc:
   // at (0, 0) for the button itself, else at its place in the parent.
@@ -65,7 +83,7 @@ class ZNCHoverButton : public plat::Control {
   // Paints the button now and asks the parent to paint again, without erasing.
   void RedrawWithParent();
 
-  int state() const { return m_state; }
+  VisualState state() const { return m_state; }
   plat::Size pictureSize() const { return {m_width, m_height}; }
   std::wstring caption() const;
 
@@ -93,30 +111,26 @@ class ZNCHoverButton : public plat::Control {
 
   bool Inside(plat::Point p) const;  // within (0, 0, width, height)
   void Leave();
-  Face& FaceFor(int state);
+  Face& FaceFor(VisualState state);
   void ResizeToPicture();
 
   mutable std::mutex m_pictureLock;
   std::atomic<bool> m_placementKnown{false};
   std::atomic<bool> m_pressed{false};
   std::atomic<bool> m_captured{false};
-  std::atomic<int> m_state{kNormal};
+  std::atomic<VisualState> m_state{kNormal};
   std::atomic<int> m_height{0};
   std::atomic<int> m_width{0};
   Face m_pressedPicture;
   Face m_hoverPicture;
   Face m_normalPicture;
   Face m_disabledPicture;
-  int m_kind;
   std::wstring m_caption;
   std::atomic<int> m_captionOffsetX{0};
   std::unique_ptr<plat::Font> m_font;
   std::atomic<plat::Window*> m_parent{nullptr};
   const int m_id;
-  plat::ColorRef m_normalColour = 0;
-  plat::ColorRef m_hoverColour = 0;
-  plat::ColorRef m_pressedColour = 0;
-  plat::ColorRef m_disabledColour = 0;
-  std::atomic<int> m_forcedState{0};
+  CaptionColours m_colours;
+  std::atomic<VisualState> m_forcedState{kNone};
   bool m_bareFaceOnce = false;  // the next paint shows the face without caption
 };

@@ -5,6 +5,7 @@
 #include "platform/gfx/canvas.h"
 #include "ui/msg_box_table.h"
 #include "ui/resources.h"
+#include "ui/skin_constants.h"
 #include "ui/text_lines.h"
 #include "util/message_box.h"
 
@@ -14,11 +15,9 @@ constexpr unsigned kPictureId = 230;
 // The picture's size; also the box's size when the picture is missing.
 constexpr plat::Size kBoxSize{384, 250};
 
-constexpr plat::ColorRef kCaptionNormal = 0x00504040;
-constexpr plat::ColorRef kCaptionHover = 0x00FA6045;
-constexpr plat::ColorRef kCaptionPressed = 0x00FF7050;
-constexpr plat::ColorRef kCaptionDisabled = 0x00D0D0D0;
-constexpr plat::ColorRef kCaptionText = 0x00F5F5F5;
+// The one-button box's faces, and those of each button of a larger box.
+constexpr FaceSet kSingleFaces{239, 238, 237};
+constexpr FaceSet kRowFaces{243, 242, 241};
 
 plat::Rect BoxBounds(const plat::Window* parent) {
   const plat::Rect owner = parent != nullptr ? parent->Bounds() : plat::Rect{};
@@ -52,10 +51,8 @@ CMsgBox::CMsgBox(plat::Window* parent, unsigned type, std::wstring text)
   m_pictureHeight = m_picture.height();
 
   for (int i = 0; i < 4; ++i) {
-    const bool one = i == 0;
     m_buttons[i] = std::make_unique<ZNCHoverButton>(
-        kButtonIds[i], 0, one ? 239 : 243, one ? 238 : 242, one ? 237 : 241, 0, kCaptionNormal,
-        kCaptionHover, kCaptionPressed, kCaptionDisabled);
+        kButtonIds[i], i == 0 ? kSingleFaces : kRowFaces, kSkinCaptionColours);
   }
 }
 
@@ -77,7 +74,7 @@ bool CMsgBox::OnInitDialog() {
 
   const MsgBoxButtons layout = MsgBoxButtonsFor(m_type);
   const int row = m_pictureHeight - 39;
-  if (m_buttonCount == 1) m_buttons[0]->SetBitmaps(239, 238, 237, 0, true);
+  if (m_buttonCount == 1) m_buttons[0]->SetBitmaps(kSingleFaces, true);
   for (int i = 0; i < 4; ++i) {
     ZNCHoverButton& button = *m_buttons[i];
     button.Attach(*this, plat::Rect::FromSize(layout.columns[i], row, button.pictureSize().width,
@@ -87,8 +84,7 @@ bool CMsgBox::OnInitDialog() {
       continue;
     }
     if (!layout.captions[i].empty()) {
-      button.SetCaption(std::wstring(layout.captions[i]), kCaptionText, kCaptionText, kCaptionText,
-                        kCaptionText);
+      button.SetCaption(std::wstring(layout.captions[i]), CaptionColours::All(kSkinTextColour));
     }
   }
   return true;

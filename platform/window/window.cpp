@@ -8,7 +8,34 @@
 
 namespace plat {
 
-Window::Window() = default;
+namespace detail {
+
+// Passes what the backend reports on to the window's own handlers.
+class WindowEvents final : public NativeEvents {
+ public:
+  explicit WindowEvents(Window& window) : window_(window) {}
+  void NativePointerMoved(Point at, bool leftDown) override {
+    window_.NativePointerMoved(at, leftDown);
+  }
+  void NativeButton(MouseButton button, bool pressed, Point at, bool leftDown,
+                    std::uint32_t timeMs) override {
+    window_.NativeButton(button, pressed, at, leftDown, timeMs);
+  }
+  void NativePointerLeft(Point at) override { window_.NativePointerLeft(at); }
+  void NativeKey(Key key, bool pressed) override { window_.NativeKey(key, pressed); }
+  void NativeExposed(const Rect& area) override { window_.NativeExposed(area); }
+  void NativeGeometryChanged(const Rect& bounds, SizeType type) override {
+    window_.NativeGeometryChanged(bounds, type);
+  }
+  void NativeCloseRequested() override { window_.NativeCloseRequested(); }
+
+ private:
+  Window& window_;
+};
+
+}  // namespace detail
+
+Window::Window() : events_(std::make_unique<detail::WindowEvents>(*this)) {}
 
 Window::~Window() {
   Destroy();
@@ -22,7 +49,7 @@ bool Window::Create(const Rect& bounds, Window* owner) {
   box->queue = system->queue;
   box->window = this;
   auto native =
-      system->backend->CreateNativeWindow(*this, bounds, owner ? owner->native_.get() : nullptr);
+      system->backend->CreateNativeWindow(*events_, bounds, owner ? owner->native_.get() : nullptr);
   if (!native) return false;
   box_ = std::move(box);
   native_ = std::move(native);

@@ -10,17 +10,20 @@
 
 #include "platform/core/geometry.h"
 #include "platform/gfx/bitmap.h"
-#include "platform/window/backend.h"
 #include "platform/window/window_ref.h"
 #include "platform/window/window_types.h"
 
 namespace plat {
 
 class Control;
+namespace detail {
+class NativeWindow;
+class WindowEvents;
+}  // namespace detail
 
 // Every operation is for the window thread only, except ref() and the
 // invalidation calls, which any thread may use.
-class Window : private detail::NativeEvents {
+class Window {
  public:
   Window();
   virtual ~Window();
@@ -125,16 +128,18 @@ class Window : private detail::NativeEvents {
   friend class Control;
   friend class WindowRef;
   friend struct WindowAccess;
+  friend class detail::WindowEvents;
 
   struct Target;
-  void NativePointerMoved(Point at, bool leftDown) override;
+  // What the backend reports about the window (through events_).
+  void NativePointerMoved(Point at, bool leftDown);
   void NativeButton(MouseButton button, bool pressed, Point at, bool leftDown,
-                    std::uint32_t timeMs) override;
-  void NativePointerLeft(Point at) override;
-  void NativeKey(Key key, bool pressed) override;
-  void NativeExposed(const Rect& area) override;
-  void NativeGeometryChanged(const Rect& bounds, SizeType type) override;
-  void NativeCloseRequested() override;
+                    std::uint32_t timeMs);
+  void NativePointerLeft(Point at);
+  void NativeKey(Key key, bool pressed);
+  void NativeExposed(const Rect& area);
+  void NativeGeometryChanged(const Rect& bounds, SizeType type);
+  void NativeCloseRequested();
 
   Target RouteMouse(Point at);
   static void Deliver(const Target& target, int kind, Point screen, bool leftDown);
@@ -148,7 +153,8 @@ class Window : private detail::NativeEvents {
   void PaintControl(Control& control);
 
   std::shared_ptr<detail::Mailbox> box_;
-  std::unique_ptr<detail::NativeWindow> native_;
+  std::unique_ptr<detail::WindowEvents> events_;
+  std::unique_ptr<detail::NativeWindow> native_;  // after events_: it reports to them
   Window* owner_ = nullptr;
   Window* modalChild_ = nullptr;
   Rect bounds_;

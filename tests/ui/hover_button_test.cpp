@@ -26,6 +26,7 @@ constexpr plat::Pixel kNormal = 0x203040, kHover = 0x405060, kPressed = 0x607080
                       kDisabled = 0x808080, kBackground = 0x101010;
 constexpr plat::ColorRef kInkNormal = 0x000000FF, kInkHover = 0x0000FF00, kInkPressed = 0x00FF00FF,
                          kInkDisabled = 0x00FFFFFF;
+constexpr CaptionColours kInks{kInkNormal, kInkHover, kInkPressed, kInkDisabled};
 
 // The window the buttons sit on; it writes down the commands it gets.
 class Parent : public plat::Window {
@@ -66,9 +67,10 @@ class HoverButtonTest : public testsupport::HeadlessDisplayTest {
     ASSERT_TRUE(plat::Bitmap(w, h, colour).SavePng(dir_.path() / (std::to_string(id) + ".bmp")));
   }
   // A button with the solid faces, placed at (40, 30) on the parent.
-  std::unique_ptr<ZNCHoverButton> Make(int kind = 3, int id = 1000) {
-    auto button = std::make_unique<ZNCHoverButton>(id, kind, 1, 2, 3, 4, kInkNormal, kInkHover,
-                                                   kInkPressed, kInkDisabled);
+  // withDisabled loads the disabled face too.
+  std::unique_ptr<ZNCHoverButton> Make(bool withDisabled = true, int id = 1000) {
+    auto button =
+        std::make_unique<ZNCHoverButton>(id, FaceSet{1, 2, 3, withDisabled ? 4u : 0u}, kInks);
     EXPECT_TRUE(button->Attach(parent, plat::Rect::FromSize(40, 30, 1, 1)));
     plat::DispatchPending();
     return button;
@@ -103,13 +105,13 @@ TEST_F(HoverButtonTest, TakesTheSmallestWidthAndHeightOfTheThreeFaces) {
   EXPECT_EQ(Shown(*button), kNormal);
   EXPECT_EQ(Shown(*button, {50, 0}), kBackground);  // the rest of the normal face is cut off
 
-  button->SetBitmaps(11, 12, 13, 0, true);  // the window keeps its size
+  button->SetBitmaps({11, 12, 13, 0}, true);  // the window keeps its size
   EXPECT_EQ(button->pictureSize(), (plat::Size{76, 25}));
   EXPECT_EQ(button->Bounds().Width(), 50);
-  button->SetBitmaps(21, 22, 23, 0, false);
+  button->SetBitmaps({21, 22, 23, 0}, false);
   EXPECT_EQ(button->Bounds(), plat::Rect::FromSize(40, 30, 40, 30));
 
-  button->SetBitmaps(0, 22, 23, 0, false);  // no faces: nothing to see
+  button->SetBitmaps({0, 22, 23, 0}, false);  // no faces: nothing to see
   EXPECT_EQ(button->pictureSize(), (plat::Size{0, 0}));
   EXPECT_EQ(Shown(*button), kBackground);
 }
@@ -175,15 +177,16 @@ TEST_F(HoverButtonTest, LosingTheCaptureReturnsToNormal) {
 TEST_F(HoverButtonTest, DisabledShowsTheDisabledFaceAndColour) {
   struct Case {
     const char* name;
-    int kind;  // 3 loads the disabled face, 0 does not
+    bool withDisabled;
     plat::Pixel face;
   };
-  for (const Case& c : {Case{"disabled face", 3, kDisabled}, Case{"normal face", 0, kNormal}}) {
+  for (const Case& c :
+       {Case{"disabled face", true, kDisabled}, Case{"normal face", false, kNormal}}) {
     SCOPED_TRACE(c.name);
     parent.commands.clear();
-    auto button = Make(c.kind);
+    auto button = Make(c.withDisabled);
     button->SetButtonFont(L"DejaVu Sans", 18, 0, 700, false);
-    button->SetCaption(L"HH", kInkNormal, kInkHover, kInkPressed, kInkDisabled);
+    button->SetCaption(L"HH", kInks);
     button->SetButtonFont(L"DejaVu Sans", 18, 0, 700, false);
     button->Enable(false);
     EXPECT_EQ(Shown(*button), c.face);
@@ -196,21 +199,21 @@ TEST_F(HoverButtonTest, DisabledShowsTheDisabledFaceAndColour) {
 }
 
 TEST_F(HoverButtonTest, CaptionIsWrittenInTheColourOfTheState) {
-  auto button = Make(0);
-  button->SetBitmaps(11, 12, 13, 0, false);
-  button->SetCaption(L"HH", kInkNormal, kInkHover, kInkPressed, kInkDisabled);
+  auto button = Make(false);
+  button->SetBitmaps({11, 12, 13, 0}, false);
+  button->SetCaption(L"HH", kInks);
   button->SetButtonFont(L"DejaVu Sans", 18, 0, 700, false);
   const plat::ColorRef inks[] = {kInkNormal, kInkHover, kInkPressed};
   for (int state = 1; state <= 3; ++state) {
-    button->SetVisualState(state);
+    button->SetVisualState(static_cast<ZNCHoverButton::VisualState>(state));
     const plat::Bitmap face = ShownFace(*button);
     for (int other = 0; other < 3; ++other)
       EXPECT_EQ(HasColour(face, inks[other]), other == state - 1) << state << " " << other;
   }
   // Centred on the face, moved by the offset.
-  button->SetVisualState(1);
+  button->SetVisualState(ZNCHoverButton::kNormal);
   const plat::Bitmap centred = ShownFace(*button);
-  button->SetBitmaps(11, 12, 13, 0, false);
+  button->SetBitmaps({11, 12, 13, 0}, false);
   button->SetCaptionOffset(10);
   const plat::Bitmap moved = ShownFace(*button);
   int leftCentred = 76, leftMoved = 76;
@@ -225,17 +228,17 @@ TEST_F(HoverButtonTest, CaptionIsWrittenInTheColourOfTheState) {
 }
 
 TEST_F(HoverButtonTest, ANewCaptionLeavesTheOldTextInTheFace) {
-  auto fresh = Make(0, 1001);
-  fresh->SetBitmaps(11, 12, 13, 0, false);
-  fresh->SetCaption(L"ii", 0x00F5F5F5, 0x00F5F5F5, 0x00F5F5F5, 0x00F5F5F5);
+  auto fresh = Make(false, 1001);
+  fresh->SetBitmaps({11, 12, 13, 0}, false);
+  fresh->SetCaption(L"ii", CaptionColours::All(0x00F5F5F5));
   const plat::Bitmap only = ShownFace(*fresh);
   fresh->Destroy();
 
-  auto button = Make(0);
-  button->SetBitmaps(11, 12, 13, 0, false);
-  button->SetCaption(L"MMMMM", 0x00F5F5F5, 0x00F5F5F5, 0x00F5F5F5, 0x00F5F5F5);
+  auto button = Make(false);
+  button->SetBitmaps({11, 12, 13, 0}, false);
+  button->SetCaption(L"MMMMM", CaptionColours::All(0x00F5F5F5));
   ShownFace(*button);
-  button->SetCaption(L"ii", 0x00F5F5F5, 0x00F5F5F5, 0x00F5F5F5, 0x00F5F5F5);
+  button->SetCaption(L"ii", CaptionColours::All(0x00F5F5F5));
   const plat::Bitmap both = ShownFace(*button);
   EXPECT_FALSE(testsupport::SamePixels(both, only));
 
@@ -243,32 +246,32 @@ TEST_F(HoverButtonTest, ANewCaptionLeavesTheOldTextInTheFace) {
   button->Invalidate();
   parent.Invalidate(true);
   EXPECT_TRUE(testsupport::SamePixels(ShownFace(*button), both));
-  button->SetBitmaps(11, 12, 13, 0, false);
+  button->SetBitmaps({11, 12, 13, 0}, false);
   EXPECT_TRUE(testsupport::SamePixels(ShownFace(*button), only));
 }
 
 TEST_F(HoverButtonTest, AnEmptyCaptionKeepsTheTextButDropsTheOwnFont) {
-  auto plain = Make(0, 1001);
-  plain->SetBitmaps(11, 12, 13, 0, false);
-  plain->SetCaption(L"Next", kInkNormal, kInkHover, kInkPressed, kInkDisabled);
+  auto plain = Make(false, 1001);
+  plain->SetBitmaps({11, 12, 13, 0}, false);
+  plain->SetCaption(L"Next", kInks);
   const plat::Bitmap withStockFont = ShownFace(*plain);
   plain->Destroy();
 
-  auto button = Make(0);
-  button->SetBitmaps(11, 12, 13, 0, false);
-  button->SetCaption(L"Next", kInkNormal, kInkHover, kInkPressed, kInkDisabled);
+  auto button = Make(false);
+  button->SetBitmaps({11, 12, 13, 0}, false);
+  button->SetCaption(L"Next", kInks);
   button->SetButtonFont(L"DejaVu Sans", 22, 0, 700, false);
   const plat::Bitmap withOwnFont = ShownFace(*button);
   EXPECT_FALSE(testsupport::SamePixels(withOwnFont, withStockFont));
 
-  button->SetBitmaps(11, 12, 13, 0, false);
-  button->SetCaption(L"", kInkNormal, kInkHover, kInkPressed, kInkDisabled);
+  button->SetBitmaps({11, 12, 13, 0}, false);
+  button->SetCaption(L"", kInks);
   EXPECT_EQ(button->caption(), L"Next");
   EXPECT_TRUE(testsupport::SamePixels(ShownFace(*button), withStockFont));
 
   // The shared font serves every button without its own.
   button->SetButtonFont(L"DejaVu Sans", 22, 0, 700, true);
-  button->SetBitmaps(11, 12, 13, 0, false);
+  button->SetBitmaps({11, 12, 13, 0}, false);
   const plat::Bitmap withShared = ShownFace(*button);
   ResetSharedButtonFont();
   EXPECT_TRUE(testsupport::SamePixels(withShared, withOwnFont));
@@ -282,7 +285,7 @@ TEST_F(HoverButtonTest, AForcedStateHoldsUntilTheNextCaption) {
   EXPECT_EQ(Shown(*button), kPressed);
   MovePointer(parent, {250, 150});
   EXPECT_EQ(Shown(*button), kPressed);
-  button->SetCaption(L"", kInkNormal, kInkHover, kInkPressed, kInkDisabled);
+  button->SetCaption(L"", kInks);
   button->Invalidate();
   EXPECT_EQ(Shown(*button), kNormal);
 }
@@ -315,13 +318,13 @@ TEST_F(HoverButtonTest, ReplacedPicturesKeepTheSize) {
 }
 
 TEST_F(HoverButtonTest, SetUpFromAnotherThreadWhileDrawing) {
-  auto button = Make(0);
-  button->SetBitmaps(11, 12, 13, 0, false);
+  auto button = Make(false);
+  button->SetBitmaps({11, 12, 13, 0}, false);
   std::atomic<bool> done{false};
   std::thread worker([&] {
     for (int i = 0; i < 200; ++i) {
-      button->SetBitmaps(i % 2 ? 11 : 21, i % 2 ? 12 : 22, i % 2 ? 13 : 23, 0, false);
-      button->SetCaption(i % 2 ? L"one" : L"two", kInkNormal, kInkHover, kInkPressed, kInkDisabled);
+      button->SetBitmaps({i % 2 ? 11u : 21u, i % 2 ? 12u : 22u, i % 2 ? 13u : 23u}, false);
+      button->SetCaption(i % 2 ? L"one" : L"two", kInks);
       button->SetCaptionOffset(i % 5);
     }
     done = true;

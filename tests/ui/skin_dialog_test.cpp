@@ -1,4 +1,5 @@
 #include "ui/skin_dialog.h"
+#include "ui/skin_constants.h"
 
 #include <gtest/gtest.h>
 
@@ -24,9 +25,9 @@ class SkinnedDialog : public CSkinDialog {
   SkinnedDialog() : CSkinDialog(plat::Rect::FromSize(200, 150, 600, 400)) {}
 
   std::wstring folder = uitest::SourceFolder() + L"\\dat\\";
-  std::wstring file = L"Dialog Graphic.bmp";
+  std::wstring file = kSkinFileName;
   std::function<void(plat::Canvas&)> paint;
-  plat::Size minimum{630, 440};
+  plat::Size minimum = kSkinSize;
   plat::Size minimumAfterInit;
 
   using CSkinDialog::m_gripSize;
@@ -36,11 +37,10 @@ class SkinnedDialog : public CSkinDialog {
   bool OnInitDialog() override {
     CSkinDialog::OnInitDialog();
     minimumAfterInit = {GetMinWidth(), GetMinHeight()};
-    SetDialogIcon(990);
+    SetDialogIcon(kSkinIconId);
     SetSkinFolder(folder);
     LoadSkin(0, 0, file, plat::kTransparentKey);
-    const plat::Rect band{0, 0, 20000, 36};
-    SetDragRect(&band);
+    SetDragRect(&kDragBand);
     if (paint) SetPaintCallback(paint);
     SetMinimumSize(minimum.width, minimum.height);
     SetSkinSize(minimum.width, minimum.height, true);
@@ -58,7 +58,7 @@ class SkinDialogTest : public uitest::UiTest {
   }
   plat::Bitmap Skin() {
     const auto skin = plat::Bitmap::Load(std::filesystem::path(uitest::SourceFolder()) / "dat" /
-                                         "Dialog Graphic.bmp");
+                                         kSkinFileNameUtf8);
     return skin ? *skin : plat::Bitmap();
   }
   testsupport::TempDir dir_;

@@ -11,6 +11,7 @@
 #include "tests/ui/ui_test_support.h"
 #include "ui/hover_button.h"
 #include "ui/msg_box.h"
+#include "ui/skin_constants.h"
 #include "ui/skin_dialog.h"
 #include "util/message_box.h"
 // Xlib last: it defines macros.
@@ -25,25 +26,23 @@ constexpr int kNextId = 1000;
 
 class Wizardish : public CSkinDialog {
  public:
-  Wizardish() : CSkinDialog(plat::Rect::FromSize(50, 40, 630, 440)) {}
+  Wizardish() : CSkinDialog(plat::Rect::FromSize(50, 40, kSkinSize.width, kSkinSize.height)) {}
   std::vector<int> commands;
-  ZNCHoverButton next{kNextId, 3,          1080,       1079,       1078,
-                      1081,    0x00504040, 0x00FA6045, 0x00FF7050, 0x00D0D0D0};
+  ZNCHoverButton next{kNextId, {1080, 1079, 1078, 1081}, kSkinCaptionColours};
 
  protected:
   bool OnInitDialog() override {
     CSkinDialog::OnInitDialog();
-    SetDialogIcon(990);
+    SetDialogIcon(kSkinIconId);
     SetSkinFolder(uitest::SourceFolder() + L"\\dat\\");
-    LoadSkin(0, 0, L"Dialog Graphic.bmp", plat::kTransparentKey);
-    const plat::Rect band{0, 0, 20000, 36};
-    SetDragRect(&band);
+    LoadSkin(0, 0, kSkinFileName, plat::kTransparentKey);
+    SetDragRect(&kDragBand);
     SetPaintCallback([this](plat::Canvas& dc) { next.Draw(dc, false); });
-    SetMinimumSize(630, 440);
+    SetMinimumSize(kSkinSize.width, kSkinSize.height);
     AllowShow();
-    SetSkinSize(630, 440, true);
+    SetSkinSize(kSkinSize.width, kSkinSize.height, true);
     next.Attach(*this, plat::Rect::FromSize(200, 300, 1, 1));
-    next.SetCaption(L"Next", 0x00F5F5F5, 0x00F5F5F5, 0x00F5F5F5, 0x00F5F5F5);
+    next.SetCaption(L"Next", CaptionColours::All(kSkinTextColour));
     return true;
   }
   void OnCommand(int id, int) override { commands.push_back(id); }
@@ -88,8 +87,8 @@ class SkinX11Test : public ::testing::Test {
 };
 
 TEST_F(SkinX11Test, SkinnedDialogAndButtonOnTheServer) {
-  const auto skin = plat::Bitmap::Load(std::filesystem::path(uitest::SourceFolder()) / "dat" /
-                                       "Dialog Graphic.bmp");
+  const auto skin =
+      plat::Bitmap::Load(std::filesystem::path(uitest::SourceFolder()) / "dat" / kSkinFileNameUtf8);
   ASSERT_TRUE(skin.has_value());
   Wizardish dialog;
   ASSERT_TRUE(dialog.CreateModeless());
