@@ -26,12 +26,24 @@ void ApplyButton(ZNCHoverButton& button, const std::optional<ButtonPlan>& plan) 
   button.Enable(true);
 }
 
+// Raises a flag for a scope.
+class RaisedFlag {
+ public:
+  explicit RaisedFlag(std::atomic<bool>& flag) : flag_(flag) { flag_ = true; }
+  ~RaisedFlag() { flag_ = false; }
+  RaisedFlag(const RaisedFlag&) = delete;
+  RaisedFlag& operator=(const RaisedFlag&) = delete;
+
+ private:
+  std::atomic<bool>& flag_;
+};
+
 }  // namespace
 
 void CQuaysideDlg::ChangeState(int state) {
   if (m_closing) return;
-  m_stateLock.Lock();
-  g_stateChangeInProgress = true;
+  const plat::SemaphoreLock lock(m_stateLock);
+  const RaisedFlag changing(g_stateChangeInProgress);
   ResetLayout();
   m_progressPercent = 0.0f;
   for (ZNCHoverButton* button : {&m_nextButton, &m_selectButton, &m_cancelButton}) {
@@ -41,8 +53,6 @@ void CQuaysideDlg::ChangeState(int state) {
   BuildScreen(state);
   Invalidate(true);
   m_wizardState = state;
-  g_stateChangeInProgress = false;
-  m_stateLock.Unlock();
 }
 
 ScreenGeometry CQuaysideDlg::Geometry() const {
@@ -114,6 +124,7 @@ void CQuaysideDlg::BuildScreen(int state) {
 
 void CQuaysideDlg::PaintScreen(plat::Canvas& dc) {
   if (g_stateChangeInProgress) return;
+  const plat::StateScope state(dc);
   dc.SetBackgroundMode(plat::Canvas::Background::kTransparent);
   PaintPicture(dc);
 
@@ -123,7 +134,7 @@ void CQuaysideDlg::PaintScreen(plat::Canvas& dc) {
   }
   m_selectButton.RedrawWithParent();
 
-  const plat::FontScope font(dc, m_textFont.get());
+  dc.SelectFont(m_textFont.get());
   dc.SetTextColour(kWizardTextColour);
   PaintLines(dc);
 }

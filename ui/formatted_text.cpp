@@ -71,7 +71,7 @@ int DrawFormattedText(unsigned windowStyle, plat::Canvas& dc, const plat::Rect& 
   if (yEnd) *yEnd = y;
   if (text.empty()) return 0;
 
-  const plat::FontScope restoreFont(dc, dc.selectedFont());
+  const plat::StateScope state(dc);
   auto selectStyleFont = [&](int index) {
     if (StyleFonts[index]) dc.SelectFont(StyleFonts[index].get());
   };

@@ -38,8 +38,8 @@ void ZNCHoverButton::Face::Write(const std::wstring& caption, plat::ColorRef inC
   if (caption == text && inColour == colour && where == at && SameFont(inFont.spec(), font)) {
     return;
   }
-  plat::Canvas canvas(picture);
-  plat::FontScope fontScope(canvas, &inFont);
+  plat::Canvas canvas(picture);  // its own canvas: nobody else's state to keep
+  canvas.SelectFont(&inFont);
   canvas.SetBackgroundMode(plat::Canvas::Background::kTransparent);
   canvas.SetTextColour(inColour);
   canvas.TextOut(where, caption);

@@ -95,8 +95,9 @@ void CMsgBox::OnPaint(plat::Bitmap& frame, const plat::Rect&) {
   canvas.Copy({0, 0}, m_picture);
 
   const plat::Rect rect = textRect();
-  plat::ClipScope clip(canvas, rect);
-  plat::FontScope font(canvas, m_textFont.get());
+  const plat::StateScope state(canvas);
+  canvas.SetClip(rect);
+  canvas.SelectFont(m_textFont.get());
   canvas.SetBackgroundMode(plat::Canvas::Background::kTransparent);
   canvas.SetTextColour(m_textColour);
   TextLayout layout;

@@ -34,6 +34,7 @@ void DrawProgressBar(plat::Canvas& dc, unsigned windowStyle, double percent, pla
   // the pixels they cover.
   stripeCount = std::clamp(stripeCount, 1, std::max(width, 1));
 
+  const plat::StateScope state(dc);
   dc.FillRect(rect, background);
 
   const double barWidth = width * percent / 100.0;
@@ -59,5 +60,4 @@ void DrawProgressBar(plat::Canvas& dc, unsigned windowStyle, double percent, pla
   FitTextToWidth(windowStyle, dc, text, width > 50 ? width - 20 : width, shown);
   dc.SetClip(rect);
   DrawCenteredText(windowStyle, dc, rect, top, shown, 0, 0);
-  dc.RemoveClip();
 }

@@ -18,6 +18,19 @@ const plat::Rect kWholeWindow{0, 0, 99999, 99999};
 // composed draws nothing.
 std::atomic<int> gPaintDepth{0};
 
+// Counts one composition for a scope.
+class PaintDepthScope {
+ public:
+  PaintDepthScope() : outermost_(gPaintDepth++ == 0) {}
+  ~PaintDepthScope() { --gPaintDepth; }
+  PaintDepthScope(const PaintDepthScope&) = delete;
+  PaintDepthScope& operator=(const PaintDepthScope&) = delete;
+  bool outermost() const { return outermost_; }
+
+ private:
+  const bool outermost_;
+};
+
 }  // namespace
 
 CSkinDialog::CSkinDialog(const plat::Rect& bounds, plat::Window* owner)
@@ -79,7 +92,6 @@ void CSkinDialog::SetDragRect(const plat::Rect* rect) {
 
 void CSkinDialog::SetPaintCallback(PaintCallback callback) {
   m_paintCallback = std::move(callback);
-  m_paintCallbackSet = true;
 }
 
 void CSkinDialog::SetMinimumSize(int width, int height) {
@@ -89,7 +101,6 @@ void CSkinDialog::SetMinimumSize(int width, int height) {
 }
 
 void CSkinDialog::SetSkinSize(int width, int height, bool fitToWorkArea, bool) {
-  ++m_resizeCount;
   const std::optional<plat::Size> size =
       SkinSizeFor({width, height}, plat::WorkArea(), fitToWorkArea, {m_minWidth, m_minHeight});
   if (!size) return;
@@ -208,19 +219,16 @@ void CSkinDialog::OnMove(plat::Point topLeft) {
 }
 
 void CSkinDialog::OnEraseBackground(plat::Bitmap& frame, const plat::Rect& area) {
-  if (gPaintDepth++ != 0) {
-    --gPaintDepth;
-    return;
-  }
+  const PaintDepthScope depth;
+  if (!depth.outermost()) return;
   if (m_skinWidth <= 0 || m_skinHeight <= 0) {
     Dialog::OnEraseBackground(frame, area);  // no skin: a plain dialog
   } else {
     plat::Bitmap canvasBitmap(m_skinWidth, m_skinHeight);
     plat::Canvas canvas(canvasBitmap);
     canvas.Copy({0, 0}, m_skinBitmap);
-    if (m_paintCallbackSet && m_paintCallback) m_paintCallback(canvas);
+    if (m_paintCallback) m_paintCallback(canvas);
     plat::Canvas target(frame);
     target.Copy({0, 0}, canvasBitmap, ClientRect().Intersect({0, 0, m_skinWidth, m_skinHeight}));
   }
-  --gPaintDepth;
 }

@@ -88,9 +88,7 @@ class CSkinDialog : public Dialog {
   plat::Rect m_dragRect;
   plat::Bitmap m_shapeBitmap;
   PaintCallback m_paintCallback;
-  bool m_paintCallbackSet = false;
   plat::Bitmap m_icon;
-  int m_resizeCount = 0;
   plat::Point m_lastMouse;
   int m_skinWidth = 0;
   int m_skinHeight = 0;

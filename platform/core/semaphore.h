@@ -25,4 +25,16 @@ class Semaphore {
   const int maximum_;
 };
 
+// Holds one unit of a semaphore for a scope.
+class SemaphoreLock {
+ public:
+  explicit SemaphoreLock(Semaphore& semaphore) : semaphore_(semaphore) { semaphore_.Lock(); }
+  ~SemaphoreLock() { semaphore_.Unlock(); }
+  SemaphoreLock(const SemaphoreLock&) = delete;
+  SemaphoreLock& operator=(const SemaphoreLock&) = delete;
+
+ private:
+  Semaphore& semaphore_;
+};
+
 }  // namespace plat

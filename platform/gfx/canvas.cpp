@@ -27,7 +27,7 @@ std::optional<Span> Place(Point dest, const Bitmap& source, Rect part, const Rec
 
 Rect Canvas::DrawArea() const {
   const Rect whole{0, 0, target_.width(), target_.height()};
-  return clip_ ? whole.Intersect(*clip_) : whole;
+  return state_.clip ? whole.Intersect(*state_.clip) : whole;
 }
 
 void Canvas::FillRect(const Rect& rect, ColorRef colour) {
@@ -67,28 +67,34 @@ void Canvas::CopyTransparent(Point dest, const Bitmap& source, const Rect& part,
   }
 }
 
+void Canvas::Restore() {
+  if (saved_.empty()) return;
+  state_ = saved_.back();
+  saved_.pop_back();
+}
+
 Canvas::Background Canvas::SetBackgroundMode(Background mode) {
-  return std::exchange(background_, mode);
+  return std::exchange(state_.background, mode);
 }
 
 ColorRef Canvas::SetBackgroundColour(ColorRef colour) {
-  return std::exchange(backgroundColour_, colour);
+  return std::exchange(state_.backgroundColour, colour);
 }
 
 ColorRef Canvas::SetTextColour(ColorRef colour) {
-  return std::exchange(textColour_, colour);
+  return std::exchange(state_.textColour, colour);
 }
 
 const Font* Canvas::SelectFont(const Font* font) {
-  return std::exchange(font_, font);
+  return std::exchange(state_.font, font);
 }
 
 void Canvas::TextOut(Point at, std::wstring_view text) {
-  if (background_ == Background::kOpaque) {
+  if (state_.background == Background::kOpaque) {
     const Size extent = TextExtent(text);
-    FillRect(Rect::FromSize(at.x, at.y, extent.width, extent.height), backgroundColour_);
+    FillRect(Rect::FromSize(at.x, at.y, extent.width, extent.height), state_.backgroundColour);
   }
-  font().Draw(target_, DrawArea(), at, text, ToPixel(textColour_));
+  font().Draw(target_, DrawArea(), at, text, ToPixel(state_.textColour));
 }
 
 Size Canvas::TextExtent(std::wstring_view text) const {

@@ -2,8 +2,14 @@
 // Drawing onto a bitmap (stands in for a GDI device context): fills, copies,
 // a transparent copy, a clip rectangle, and text in a selected font.
 // Colours are COLORREF values (0x00BBGGRR); the bitmap stores 0x00RRGGBB.
+//
+// Clip, font, text colour, background colour and background mode are one
+// drawing state. A routine that changes it for its own drawing saves it first
+// (StateScope, or ClipScope / FontScope for one change) and so leaves the
+// caller's canvas as it found it.
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "platform/core/colour.h"
 #include "platform/core/geometry.h"
@@ -26,22 +32,29 @@ class Canvas {
   void CopyTransparent(Point dest, const Bitmap& source, ColorRef key);
   void CopyTransparent(Point dest, const Bitmap& source, const Rect& part, ColorRef key);
 
+  // Pushes the drawing state; Restore pops the last one saved back into place
+  // (with nothing saved it does nothing).
+  void Save() { saved_.push_back(state_); }
+  void Restore();
+
   // Drawing touches only pixels inside the clip rectangle, when one is set.
-  void SetClip(const Rect& rect) { clip_ = rect; }
-  void RemoveClip() { clip_.reset(); }
-  const std::optional<Rect>& clip() const { return clip_; }
+  void SetClip(const Rect& rect) { state_.clip = rect; }
+  void RemoveClip() { state_.clip.reset(); }
+  const std::optional<Rect>& clip() const { return state_.clip; }
 
   // Opaque text fills its cell with the background colour first.
   enum class Background { kOpaque, kTransparent };
   Background SetBackgroundMode(Background mode);
   ColorRef SetBackgroundColour(ColorRef colour);
   ColorRef SetTextColour(ColorRef colour);
-  ColorRef textColour() const { return textColour_; }
+  Background backgroundMode() const { return state_.background; }
+  ColorRef backgroundColour() const { return state_.backgroundColour; }
+  ColorRef textColour() const { return state_.textColour; }
 
   // Null selects the stock font. Returns the font selected before.
   const Font* SelectFont(const Font* font);
-  const Font* selectedFont() const { return font_; }
-  const Font& font() const { return font_ ? *font_ : StockFont(); }
+  const Font* selectedFont() const { return state_.font; }
+  const Font& font() const { return state_.font ? *state_.font : StockFont(); }
 
   // Draws one line with the top-left of its cell at at; no tabs, no wrapping.
   void TextOut(Point at, std::wstring_view text);
@@ -56,45 +69,41 @@ class Canvas {
   Rect DrawArea() const;
   int TabStop() const;
 
+  struct State {
+    std::optional<Rect> clip;
+    Background background = Background::kOpaque;
+    ColorRef backgroundColour = 0x00FFFFFF;
+    ColorRef textColour = 0;
+    const Font* font = nullptr;
+  };
+
   Bitmap& target_;
-  std::optional<Rect> clip_;
-  Background background_ = Background::kOpaque;
-  ColorRef backgroundColour_ = 0x00FFFFFF;
-  ColorRef textColour_ = 0;
-  const Font* font_ = nullptr;
+  State state_;
+  std::vector<State> saved_;
 };
 
-// Clips a canvas for a scope, then puts its former clip back.
-class ClipScope {
+// Saves a canvas's drawing state for a scope and restores it at the end.
+class StateScope {
  public:
-  ClipScope(Canvas& canvas, const Rect& rect) : canvas_(canvas), saved_(canvas.clip()) {
-    canvas.SetClip(rect);
-  }
-  ~ClipScope() {
-    if (saved_)
-      canvas_.SetClip(*saved_);
-    else
-      canvas_.RemoveClip();
-  }
-  ClipScope(const ClipScope&) = delete;
-  ClipScope& operator=(const ClipScope&) = delete;
+  explicit StateScope(Canvas& canvas) : canvas_(canvas) { canvas.Save(); }
+  ~StateScope() { canvas_.Restore(); }
+  StateScope(const StateScope&) = delete;
+  StateScope& operator=(const StateScope&) = delete;
 
  private:
   Canvas& canvas_;
-  std::optional<Rect> saved_;
 };
 
-// Selects a font for a scope, then selects the former one again.
-class FontScope {
+// A state scope that starts by clipping.
+class ClipScope : public StateScope {
  public:
-  FontScope(Canvas& canvas, const Font* font) : canvas_(canvas), saved_(canvas.SelectFont(font)) {}
-  ~FontScope() { canvas_.SelectFont(saved_); }
-  FontScope(const FontScope&) = delete;
-  FontScope& operator=(const FontScope&) = delete;
+  ClipScope(Canvas& canvas, const Rect& rect) : StateScope(canvas) { canvas.SetClip(rect); }
+};
 
- private:
-  Canvas& canvas_;
-  const Font* saved_;
+// A state scope that starts by selecting a font.
+class FontScope : public StateScope {
+ public:
+  FontScope(Canvas& canvas, const Font* font) : StateScope(canvas) { canvas.SelectFont(font); }
 };
 
 }  // namespace plat

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 using plat::Bitmap;
@@ -85,6 +87,36 @@ TEST(Canvas, TransparentCopySkipsExactlyTheKey) {
   c.CopyTransparent({0, 0}, grey, plat::kTransparentKey);
   EXPECT_EQ(target.At(2, 0), 0x0100FFu);
   EXPECT_EQ(target.At(3, 0), 0x333333u);
+}
+
+TEST(Canvas, RestorePutsBackTheWholeStateSaved) {
+  Bitmap b(4, 4);
+  Canvas c(b);
+  plat::Font font({L"DejaVu Sans", 10, 0, 400});
+  auto state = [&c] {
+    return std::tuple(c.clip(), c.backgroundMode(), c.backgroundColour(), c.textColour(),
+                      c.selectedFont());
+  };
+  c.Restore();  // nothing saved: nothing changes
+  const auto first = state();
+  c.Save();
+  c.SetClip({1, 1, 2, 2});
+  c.SetBackgroundMode(Canvas::Background::kTransparent);
+  c.SetBackgroundColour(0x123456);
+  c.SetTextColour(0x654321);
+  c.SelectFont(&font);
+  const auto second = state();
+  {
+    plat::StateScope scope(c);
+    c.RemoveClip();
+    c.SetTextColour(0);
+    c.SelectFont(nullptr);
+  }
+  EXPECT_EQ(state(), second);
+  c.Restore();
+  EXPECT_EQ(state(), first);
+  EXPECT_FALSE(c.clip().has_value());
+  EXPECT_EQ(c.backgroundMode(), Canvas::Background::kOpaque);
 }
 
 TEST(Canvas, ScopesPutBackClipAndFont) {

@@ -189,11 +189,11 @@ TEST_F(FormattedText, ALongWordIsSplitOverLines) {
   ExpectPieces(want);
 }
 
-TEST_F(FormattedText, FontIsRestoredColourIsNot) {
+TEST_F(FormattedText, FontAndColourAreRestored) {
   dc_.SetTextColour(1);
   Draw(L"x\\fc3y\\fs5z");
   EXPECT_EQ(dc_.selectedFont(), &callerFont_);
-  EXPECT_EQ(dc_.textColour(), kColours[2]);
+  EXPECT_EQ(dc_.textColour(), 1u);
 }
 
 TEST_F(FormattedText, EmptyTextDrawsNothing) {

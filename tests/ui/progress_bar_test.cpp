@@ -122,11 +122,13 @@ TEST_F(ProgressBar, TextIsCutFromTheEndAndCentred) {
   }
 }
 
-TEST_F(ProgressBar, TextStaysInsideAndTheClipIsGoneAfterwards) {
+TEST_F(ProgressBar, TextStaysInsideAndTheCanvasIsLeftAsFound) {
   dc_.SetClip({0, 0, 10, 10});
+  dc_.SetTextColour(1);
   Draw(30, {40, 10, 240, 30}, L"Downloading", 60, 15);  // pushed half below the bar
-  EXPECT_FALSE(dc_.clip().has_value());
-  EXPECT_EQ(dc_.textColour(), kText);
+  EXPECT_EQ(dc_.clip(), (plat::Rect{0, 0, 10, 10}));
+  EXPECT_EQ(dc_.textColour(), 1u);
+  EXPECT_EQ(dc_.backgroundMode(), plat::Canvas::Background::kOpaque);
   for (int y = 0; y < 60; ++y) {
     for (int x = 0; x < 700; ++x) {
       if (y < 10 || y >= 30 || x < 40 || x >= 240) {
