@@ -298,7 +298,7 @@ void CQuaysideDlg::OnLeftDoubleClick(const plat::MouseEvent& event) {
       CloseSequence();
       break;
     case BandZone::kToggleMaximise:
-      if (m_sizeState == static_cast<int>(plat::SizeType::kMaximised)) {
+      if (m_sizeState == plat::SizeType::kMaximised) {
         Restore();
       } else {
         Maximise();
@@ -317,7 +317,7 @@ void CQuaysideDlg::OnSize(plat::SizeType type, plat::Size size) {
   } else if (type == plat::SizeType::kMaximised) {
     SetSkinSize(size.width, std::min(size.height, plat::WorkArea().bottom), true);
   }
-  m_sizeState = static_cast<int>(type);
+  m_sizeState = type;
   CSkinDialog::OnSize(type, size);
 }
 

@@ -35,8 +35,8 @@
 // Set while SetState builds a screen; the painting draws nothing meanwhile.
 inline std::atomic<bool> g_stateChangeInProgress{false};
 
-// The private message that ends the dialog with IDOK (WM_APP + 2).
-constexpr unsigned kEndWizardMessage = 0x8002;
+// The private message that ends the dialog with IDOK.
+constexpr unsigned kEndWizardMessage = plat::kFirstPrivateMessage + 2;
 
 class CQuaysideDlg : public CSkinDialog,
                      public CThreadOwner,

@@ -41,13 +41,13 @@ void CQuaysideDlg::SetupWorker(plat::Event& killEvent) {
   while (!m_closing && !killEvent.Wait(0)) {
     const int state = m_wizardState;
     if (state != WIZARD_STATE_LANGUAGE) {
-      const std::wstring before = GetLine(3);
+      const std::wstring before = GetLine(kStatusLine);
       if (state == WIZARD_STATE_CHECKING_NET || state == WIZARD_STATE_NO_NET) {
         if (!ConnectionCheck()) break;
       } else {
         SearchPass(killEvent);
       }
-      if (GetLine(3) != before) InvalidateAll();
+      if (GetLine(kStatusLine) != before) InvalidateAll();
     }
     // The pause ends early when the worker is told to stop.
     if (m_closing || killEvent.Wait(kPassPauseMs)) break;

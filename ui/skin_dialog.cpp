@@ -148,7 +148,7 @@ void CSkinDialog::OnLeftDown(const plat::MouseEvent& event) {
   m_pressOffset = {screen.x - bounds.left, screen.y - bounds.top};
   SetCapture();
   if (InGripZone(m_pressOffset, {m_width, m_height}, m_gripSize)) {
-    if (m_sizeState == 2) {
+    if (m_sizeState == plat::SizeType::kMaximised) {
       m_mouseDown = false;
       ReleaseCapture();
     } else {
@@ -166,7 +166,8 @@ void CSkinDialog::OnMouseMove(const plat::MouseEvent& event) {
   const plat::Point screen = ClientToScreen(event.at);
   const plat::Rect bounds = Bounds();
   const plat::Point offset{screen.x - bounds.left, screen.y - bounds.top};
-  if (m_sizeState != 2 && InGripZone(offset, {m_width, m_height}, m_gripSize)) {
+  if (m_sizeState != plat::SizeType::kMaximised &&
+      InGripZone(offset, {m_width, m_height}, m_gripSize)) {
     SetCursor(plat::Cursor::kResizeNwSe);
   }
   if (!m_mouseDown) return;
@@ -178,7 +179,7 @@ void CSkinDialog::OnMouseMove(const plat::MouseEvent& event) {
       // As a size message of its own: the stored size changes when it is handled.
       ref().PostCall([this, size = step.size] { OnSize(plat::SizeType::kRestored, size); });
     }
-  } else if (m_sizeState != 2) {
+  } else if (m_sizeState != plat::SizeType::kMaximised) {
     Move({screen.x - m_pressOffset.x, screen.y - m_pressOffset.y});
   }
 }
@@ -192,7 +193,7 @@ void CSkinDialog::OnLeftUp(const plat::MouseEvent&) {
 }
 
 void CSkinDialog::OnSize(plat::SizeType type, plat::Size size) {
-  m_sizeState = static_cast<int>(type);
+  m_sizeState = type;
   switch (type) {
     case plat::SizeType::kMinimised:
       return;

@@ -77,7 +77,7 @@ class CSkinDialog : public Dialog {
 
   // The last size type (0 restored, 1 minimised, 2 maximised); 2 stops moving
   // and grip resizing. OnSize records it; a derived size handler may too.
-  int m_sizeState = 0;
+  plat::SizeType m_sizeState = plat::SizeType::kRestored;
   // Side of the square resize grip; 0: the size handler does not resize.
   int m_gripSize = 36;
 

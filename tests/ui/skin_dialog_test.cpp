@@ -248,7 +248,7 @@ TEST_F(SkinDialogTest, MaximisedTheGripAndTheBandDoNothing) {
   Open(dialog);
   dialog.Maximise();
   plat::DispatchPending();
-  ASSERT_EQ(dialog.m_sizeState, 2);
+  ASSERT_EQ(dialog.m_sizeState, plat::SizeType::kMaximised);
   // Maximised, the window goes to the corner at the work area's size.
   EXPECT_EQ(dialog.Bounds(), kWork);
   const plat::Rect before = dialog.Bounds();
@@ -265,7 +265,7 @@ TEST_F(SkinDialogTest, MaximisedTheGripAndTheBandDoNothing) {
 
   dialog.Restore();
   plat::DispatchPending();
-  EXPECT_EQ(dialog.m_sizeState, 0);
+  EXPECT_EQ(dialog.m_sizeState, plat::SizeType::kRestored);
 }
 
 TEST_F(SkinDialogTest, MinimisedChangesNothing) {
@@ -277,7 +277,7 @@ TEST_F(SkinDialogTest, MinimisedChangesNothing) {
   EXPECT_EQ(dialog.GetSkinWidth(), 630);
   dialog.Restore();
   plat::DispatchPending();
-  EXPECT_EQ(dialog.m_sizeState, 0);
+  EXPECT_EQ(dialog.m_sizeState, plat::SizeType::kRestored);
   EXPECT_EQ(dialog.Bounds(), plat::Rect::FromSize(200, 150, 630, 440));
 }
 
