@@ -138,7 +138,8 @@ void CMsgBox::OnLeftUp(const plat::MouseEvent&) {
 }
 
 bool CMsgBox::OnKeyDown(plat::Key key) {
-  // Escape does not cancel the box, and Enter presses nothing.
+  // Enter answers OK when the first button means OK; Escape does not cancel.
+  if (key == plat::Key::kEnter && m_results[0] == IDOK) EndDialog(IDOK);
   return key == plat::Key::kEscape || key == plat::Key::kEnter;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The skinned message box: a fixed picture as background, the message centred
 // on it in light grey, one to four hover buttons along the bottom. Modal,
-// dragged by its background; Escape and the close command leave it open.
+// dragged by its background; Escape and the close command leave it open,
+// Enter answers OK in a box whose first button is OK.
 #include <array>
 #include <memory>
 #include <string>

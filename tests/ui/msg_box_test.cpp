@@ -99,15 +99,26 @@ TEST_F(MsgBoxTest, TheOwnerWaitsWhileTheBoxRuns) {
   EXPECT_TRUE(owner.IsEnabled());
 }
 
-TEST_F(MsgBoxTest, EscapeAndTheCloseCommandLeaveItOpen) {
-  CMsgBox box(&owner, MB_OKCANCEL, L"Really?");
-  anchor.ref().PostCall([&] {
-    PressKey(box, plat::Key::kEscape);
-    RequestClose(box);
-    PressKey(box, plat::Key::kEnter);
-    AnswerBox(anchor.ref(), 0);  // once those are handled, press OK
-  });
-  EXPECT_EQ(box.DoModal(), IDOK);  // not IDCANCEL: the first button ended it
+TEST_F(MsgBoxTest, EscapeAndTheCloseCommandLeaveItOpenAndEnterOnlyAnswersOk) {
+  struct Case {
+    unsigned type;
+    int second;  // the result of the second button
+  };
+  for (const Case& c : {Case{MB_OKCANCEL, IDCANCEL}, Case{MB_YESNO, IDNO}}) {
+    CMsgBox box(&owner, c.type, L"Really?");
+    anchor.ref().PostCall([&] {
+      PressKey(box, plat::Key::kEscape);
+      RequestClose(box);
+      if (c.type == MB_YESNO) PressKey(box, plat::Key::kEnter);  // its first button is Yes
+      AnswerBox(anchor.ref(), 1);  // once those are handled, press the second button
+    });
+    EXPECT_EQ(box.DoModal(), c.second) << c.type;
+  }
+  for (const unsigned type : {MB_OK, MB_OKCANCEL}) {
+    CMsgBox box(&owner, type, L"Ready?");
+    anchor.ref().PostCall([&] { PressKey(box, plat::Key::kEnter); });
+    EXPECT_EQ(box.DoModal(), IDOK) << type;
+  }
 }
 
 TEST_F(MsgBoxTest, AnOkCommandEndsAnyBox) {
