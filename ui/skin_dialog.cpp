@@ -97,6 +97,7 @@ void CSkinDialog::SetPaintCallback(PaintCallback callback) {
 void CSkinDialog::SetMinimumSize(int width, int height) {
   m_minWidth = width;
   m_minHeight = height;
+  SetMinimumSizeHint({width, height});
   if (m_width < width || m_height > height) SetSkinSize(m_width, height, true, false);
 }
 

@@ -44,6 +44,8 @@ class NativeWindow {
   // Null: the whole rectangle. False when the display cannot shape windows.
   virtual bool SetShape(const std::vector<Rect>* rects) = 0;
   virtual void SetTitle(const std::string& utf8) = 0;
+  // Tells the window manager the smallest size the user may give the window.
+  virtual void SetMinimumSize(Size size) = 0;
   virtual void SetIcon(const Bitmap& icon) = 0;
   virtual void SetNamedProperty(const std::string& name) = 0;
   virtual void SetCursor(Cursor cursor) = 0;

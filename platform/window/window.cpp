@@ -53,6 +53,7 @@ bool Window::Create(const Rect& bounds, Window* owner) {
   if (!native) return false;
   box_ = std::move(box);
   native_ = std::move(native);
+  if (minimumSize_.width > 0 && minimumSize_.height > 0) native_->SetMinimumSize(minimumSize_);
   owner_ = owner;
   bounds_ = bounds;
   sizeType_ = SizeType::kRestored;
@@ -238,6 +239,11 @@ bool Window::InShape(Point client) const {
 void Window::SetTitle(const std::string& utf8) {
   title_ = utf8;
   if (native_) native_->SetTitle(utf8);
+}
+
+void Window::SetMinimumSizeHint(Size size) {
+  minimumSize_ = size;
+  if (native_) native_->SetMinimumSize(size);
 }
 
 void Window::SetIcon(const Bitmap& icon) {

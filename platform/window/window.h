@@ -85,6 +85,9 @@ class Window {
   bool InShape(Point client) const;
 
   void SetTitle(const std::string& utf8);
+  // The smallest size the window manager lets the user give the window (kept
+  // for a window made later).
+  void SetMinimumSizeHint(Size size);
   const std::string& title() const { return title_; }
   void SetIcon(const Bitmap& icon);  // pure blue pixels are transparent
   // Marks the window so RaiseWindowWithProperty(name) finds it.
@@ -169,6 +172,7 @@ class Window {
   std::optional<std::vector<Rect>> shape_;
   std::string title_;
   Cursor cursor_ = Cursor::kArrow;
+  Size minimumSize_;  // none while empty
   std::vector<Control*> controls_;
 };
 

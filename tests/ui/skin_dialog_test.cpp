@@ -1,5 +1,4 @@
 #include "ui/skin_dialog.h"
-#include "ui/skin_constants.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +7,7 @@
 #include "tests/support/pixels.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/ui_test_support.h"
+#include "ui/skin_constants.h"
 #include "ui/skin_region.h"
 
 namespace {
@@ -103,6 +103,7 @@ TEST_F(SkinDialogTest, InitialMinimumIsTheWindowPlusOne) {
   Open(dialog);
   EXPECT_EQ(dialog.minimumAfterInit, (plat::Size{601, 401}));
   EXPECT_EQ(dialog.GetMinWidth(), 630);
+  EXPECT_EQ(plat::headless::MinimumSize(dialog), kSkinSize);  // the window manager knows it too
 }
 
 TEST_F(SkinDialogTest, SkinsThatDoNotLoad) {

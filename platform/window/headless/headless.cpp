@@ -119,6 +119,11 @@ bool HasNamedProperty(const Window& window, const std::string& name) {
   return native && native->HasProperty(name);
 }
 
+Size MinimumSize(const Window& window) {
+  const detail::HeadlessWindow* native = Native(window);
+  return native ? native->minimumSize() : Size{};
+}
+
 const Bitmap* Icon(const Window& window) {
   const detail::HeadlessWindow* native = Native(window);
   return native && !native->icon().empty() ? &native->icon() : nullptr;

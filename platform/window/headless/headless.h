@@ -40,6 +40,8 @@ bool IsOnTop(const Window& window);  // the topmost visible window
 bool IsOnScreen(const Window& window);
 bool HasNamedProperty(const Window& window, const std::string& name);
 const Bitmap* Icon(const Window& window);
+// The minimum size the window asked the window manager for.
+Size MinimumSize(const Window& window);
 // Every window of the display, in creation order.
 std::vector<const Window*> Windows();
 

@@ -28,6 +28,7 @@ class HeadlessWindow : public NativeWindow {
   void Raise() override;
   bool SetShape(const std::vector<Rect>* rects) override;
   void SetTitle(const std::string&) override {}
+  void SetMinimumSize(Size size) override { minimumSize_ = size; }
   void SetIcon(const Bitmap& icon) override { icon_ = icon; }
   void SetNamedProperty(const std::string& name) override { properties_.insert(name); }
   void SetCursor(Cursor) override {}
@@ -41,6 +42,7 @@ class HeadlessWindow : public NativeWindow {
   NativeEvents& events;
   HeadlessWindow* const owner;
   const Bitmap& icon() const { return icon_; }
+  Size minimumSize() const { return minimumSize_; }
   bool HasProperty(const std::string& name) const { return properties_.count(name) > 0; }
   const Rect& bounds() const { return bounds_; }
   const std::optional<std::vector<Rect>>& shape() const { return shape_; }
@@ -56,6 +58,7 @@ class HeadlessWindow : public NativeWindow {
   bool maximisedBeforeMinimise_ = false;
   std::optional<std::vector<Rect>> shape_;
   Bitmap icon_;
+  Size minimumSize_;
   std::set<std::string> properties_;
 };
 

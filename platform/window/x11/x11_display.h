@@ -114,6 +114,7 @@ class X11Window : public NativeWindow {
   void Raise() override;
   bool SetShape(const std::vector<Rect>* rects) override;
   void SetTitle(const std::string& utf8) override;
+  void SetMinimumSize(Size size) override;
   void SetIcon(const Bitmap& icon) override;
   void SetNamedProperty(const std::string& name) override;
   void SetCursor(Cursor cursor) override;
@@ -122,7 +123,8 @@ class X11Window : public NativeWindow {
 
   NativeEvents& events;
   const ::Window id;
-  Rect bounds;  // screen position as last requested or reported
+  Rect bounds;       // screen position as last requested or reported
+  Size minimumSize;  // for the window manager; none while empty
   bool mapped = false;
   bool reparented = false;
   bool geometryChanged = false;  // to report at the end of an event batch
@@ -137,6 +139,7 @@ class X11Window : public NativeWindow {
  private:
   void SetHints();
   void MoveResize(const Rect& bounds);
+  void SendSizeHints();  // position, size and minimum size
   bool HasState(Atom state);
 
   X11Display& x_;

@@ -88,15 +88,29 @@ void X11Window::SetHints() {
   MoveResize(bounds);
 }
 
-void X11Window::MoveResize(const Rect& to) {
-  bounds = to;
+void X11Window::SendSizeHints() {
   XSizeHints hints{};
   hints.flags = USPosition | USSize | PPosition | PSize;  // placed by the program, not the manager
-  hints.x = to.left;
-  hints.y = to.top;
-  hints.width = static_cast<int>(Side(to.Width()));
-  hints.height = static_cast<int>(Side(to.Height()));
+  hints.x = bounds.left;
+  hints.y = bounds.top;
+  hints.width = static_cast<int>(Side(bounds.Width()));
+  hints.height = static_cast<int>(Side(bounds.Height()));
+  if (minimumSize.width > 0 && minimumSize.height > 0) {
+    hints.flags |= PMinSize;
+    hints.min_width = minimumSize.width;
+    hints.min_height = minimumSize.height;
+  }
   XSetWMNormalHints(x_.display, id, &hints);
+}
+
+void X11Window::SetMinimumSize(Size size) {
+  minimumSize = size;
+  SendSizeHints();
+}
+
+void X11Window::MoveResize(const Rect& to) {
+  bounds = to;
+  SendSizeHints();
   XMoveResizeWindow(x_.display, id, to.left, to.top, Side(to.Width()), Side(to.Height()));
 }
 
