@@ -150,8 +150,9 @@ int DrawFormattedText(unsigned windowStyle, plat::Canvas& dc, const plat::Rect& 
 
     if (!step.segment.empty()) {
       int segmentLines = 0;
+      // The line goes on after the segment's last line, also when it wrapped.
       DrawWrappedText(windowStyle, dc, rect, indent, y, step.segment, layout, &segmentLines,
-                      &height, &lastEndWidth);
+                      &height, nullptr, &lastEndWidth);
       lines += segmentLines;
       y += (segmentLines - (step.cutAtBackslash ? 1 : 0)) * height;
     } else if (!step.readCode) {

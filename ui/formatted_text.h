@@ -12,9 +12,8 @@
 #include "platform/gfx/canvas.h"
 #include "ui/text_lines.h"
 
-// Draws text from y (an offset from rect.top) in style 1 first, and restores
-// the canvas's font afterwards; the text colour stays as the text last set
-// it. Outputs (any may be null): lines drawn, the last line height, 1 when a
+// Draws text from y (an offset from rect.top) in style 1 first, and leaves the
+// canvas's state as it was. Outputs (any may be null): lines drawn, the last line height, 1 when a
 // further line would not fit the rectangle (else 0), and the final y. Without
 // yEnd, drawing stops once y is past the rectangle's bottom. Returns 0.
 int DrawFormattedText(unsigned windowStyle, plat::Canvas& dc, const plat::Rect& rect, int y,

@@ -40,18 +40,21 @@ std::size_t NextLineLength(unsigned windowStyle, plat::Canvas& dc, std::wstring_
 
 void DrawWrappedText(unsigned windowStyle, plat::Canvas& dc, const plat::Rect& rect,
                      int firstIndent, int y, std::wstring_view text, const TextLayout& layout,
-                     int* lineCount, int* lineHeight, int* endWidth) {
+                     int* lineCount, int* lineHeight, int* endWidth, int* lastLineEnd) {
   const int height = LineHeight(dc);
   int indent = firstIndent;
   int dy = layout.dy;
   int lines = 0;
+  int lastEnd = firstIndent;
   std::wstring_view rest = text;
   while (!rest.empty()) {
     const int available = rect.Width() - indent;
     const std::wstring_view line =
         rest.substr(0, NextLineLength(windowStyle, dc, rest, available, layout.breakAnywhere));
-    if (!layout.measureOnly) {
-      const int width = MeasureTextWidth(windowStyle, dc, line);
+    const bool draw = !layout.measureOnly;
+    const int width = draw || lastLineEnd ? MeasureTextWidth(windowStyle, dc, line) : 0;
+    lastEnd = indent + width;
+    if (draw) {
       const int x = layout.centred ? rect.left + ((available >> 1) - (width >> 1)) + layout.dx
                                    : rect.left + indent;
       const int top = rect.top + y + dy;
@@ -70,4 +73,5 @@ void DrawWrappedText(unsigned windowStyle, plat::Canvas& dc, const plat::Rect& r
   if (lineCount) *lineCount = lines;
   if (lineHeight) *lineHeight = height;
   if (endWidth) *endWidth = MeasureTextWidth(windowStyle, dc, text) + firstIndent;
+  if (lastLineEnd) *lastLineEnd = lastEnd;
 }

@@ -29,8 +29,9 @@ void DrawCenteredText(unsigned windowStyle, plat::Canvas& dc, const plat::Rect& 
 
 // One paragraph without markup, its first line starting firstIndent pixels in,
 // each line at rect.top + y + dy moving down by the line height. Outputs (the
-// first two may be null): lines drawn, the line height, and the width of the
-// whole text as one line plus firstIndent.
+// first two may be null): lines drawn, the line height, the width of the
+// whole text as one line plus firstIndent, and where the last line drawn ends
+// (its indent plus its width).
 void DrawWrappedText(unsigned windowStyle, plat::Canvas& dc, const plat::Rect& rect,
                      int firstIndent, int y, std::wstring_view text, const TextLayout& layout,
-                     int* lineCount, int* lineHeight, int* endWidth);
+                     int* lineCount, int* lineHeight, int* endWidth, int* lastLineEnd = nullptr);
