@@ -193,7 +193,7 @@ TEST_F(FormattedText, AfterAWrappedSegmentTheLineGoesOnWhereItsLastLineEnds) {
   const int width = Width(0, L"AAAA BBB");  // the second word does not fit beside the first
   const Result r = Draw(L"AAAA BBBB\\fc2end", {0, 0, width, 200});
   EXPECT_EQ(r.lines, 3);
-  EXPECT_EQ(r.yEnd, 20);
+  EXPECT_EQ(r.yEnd, 40);
   ExpectPieces(
       {{{0, 0}, 0, 0, L"AAAA"}, {{0, 20}, 0, 0, L"BBBB"}, {{Width(0, L"BBBB"), 20}, 0, 1, L"end"}});
 }
