@@ -72,7 +72,20 @@ class X11Display : public Backend {
  private:
   explicit X11Display(::Display* display);
   void DetectWindowManager();
+  // Passes an event to the handler of its type, for the window it is about.
   void Handle(XEvent& event);
+  void OnMotion(X11Window& window, XEvent& event);
+  void OnEnter(X11Window& window, XEvent& event);
+  void OnLeave(X11Window& window, XEvent& event);
+  void OnButton(X11Window& window, XEvent& event);
+  void OnKey(X11Window& window, XEvent& event);
+  void OnExpose(X11Window& window, XEvent& event);
+  void OnConfigure(X11Window& window, XEvent& event);
+  void OnReparent(X11Window& window, XEvent& event);
+  void OnMap(X11Window& window, XEvent& event);
+  void OnUnmap(X11Window& window, XEvent& event);
+  void OnProperty(X11Window& window, XEvent& event);
+  void OnClientMessage(X11Window& window, XEvent& event);
   X11Window* Find(::Window id) const;
   ::Window FindWithProperty(::Window parent, Atom property, int depth) const;
 
