@@ -105,6 +105,88 @@ bool IsValidCharacter(std::int64_t code) {
   return code > 0 && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF);
 }
 
+// Reads a placeholder's flags, width, precision and size prefix from pos (just
+// after the %), taking the arguments of * fields; pos ends on the conversion.
+Spec ReadSpec(std::wstring_view format, std::size_t& pos, ArgList& args) {
+  Spec spec;
+  for (; pos < format.size(); ++pos) {
+    const wchar_t flag = format[pos];
+    if (flag == L'-') {
+      spec.left = true;
+    } else if (flag == L'+') {
+      spec.plus = true;
+    } else if (flag == L' ') {
+      spec.space = true;
+    } else if (flag == L'0') {
+      spec.zero = true;
+    } else if (flag != L'#') {
+      break;
+    }
+  }
+  if (pos < format.size() && format[pos] == L'*') {
+    ++pos;
+    const long long width = StarValue(args);
+    if (width < 0) spec.left = true;
+    spec.width = Cap(width < 0 ? -width : width);
+  } else if (auto width = ReadNumber(format, pos)) {
+    spec.width = *width;
+  }
+  if (pos < format.size() && format[pos] == L'.') {
+    ++pos;
+    if (pos < format.size() && format[pos] == L'*') {
+      ++pos;
+      const long long precision = StarValue(args);
+      if (precision >= 0) spec.precision = Cap(precision);  // negative: as if none
+    } else {
+      spec.precision = ReadNumber(format, pos).value_or(0);
+    }
+  }
+  const std::wstring_view rest = format.substr(pos);
+  if (rest.starts_with(L"I64") || rest.starts_with(L"ll")) {
+    spec.wide64 = true;
+    pos += rest.starts_with(L"I64") ? 3 : 2;
+  } else if (rest.starts_with(L"I32")) {
+    pos += 3;
+  } else if (!rest.empty() && (rest[0] == L'h' || rest[0] == L'l' || rest[0] == L'w')) {
+    ++pos;
+  }
+  return spec;
+}
+
+bool IsConversion(wchar_t c) {
+  return c == L'c' || c == L's' || c == L'd' || c == L'i' || c == L'u';
+}
+
+// Appends one argument as the conversion and spec show it.
+void FormatArgument(std::wstring& out, wchar_t conversion, const Spec& spec, const FormatArg& arg) {
+  switch (conversion) {
+    case L'c':
+      if (arg.kind() != FormatArg::Kind::kText && IsValidCharacter(arg.number()))
+        Pad(out, std::wstring(1, static_cast<wchar_t>(arg.number())), spec);
+      return;
+    case L's': {
+      std::wstring body;
+      if (arg.kind() == FormatArg::Kind::kText) {
+        body = arg.text();
+      } else if (arg.kind() == FormatArg::Kind::kChar) {
+        if (IsValidCharacter(arg.number())) body.push_back(static_cast<wchar_t>(arg.number()));
+      } else {
+        Spec plain;
+        plain.wide64 = true;
+        FormatInteger(body, arg.number(), arg.kind() == FormatArg::Kind::kSigned, plain);
+      }
+      if (spec.precision && body.size() > static_cast<std::size_t>(*spec.precision))
+        body.resize(*spec.precision);
+      Pad(out, body, spec);
+      return;
+    }
+    default:  // d, i, u
+      if (arg.kind() != FormatArg::Kind::kText)
+        FormatInteger(out, arg.number(), conversion != L'u', spec);
+      return;
+  }
+}
+
 }  // namespace
 
 std::wstring FormatWide(std::wstring_view format, std::initializer_list<FormatArg> list) {
@@ -112,105 +194,29 @@ std::wstring FormatWide(std::wstring_view format, std::initializer_list<FormatAr
   std::wstring out;
   std::size_t pos = 0;
   while (pos < format.size()) {
-    const wchar_t c = format[pos];
-    if (c != L'%') {
-      out.push_back(c);
-      ++pos;
-      continue;
+    const std::size_t percent = format.find(L'%', pos);
+    if (percent == std::wstring_view::npos) {
+      out.append(format.substr(pos));
+      break;
     }
-    const std::size_t start = pos++;
+    out.append(format.substr(pos, percent - pos));
+    pos = percent + 1;
     if (pos < format.size() && format[pos] == L'%') {
       out.push_back(L'%');
       ++pos;
       continue;
     }
-
-    Spec spec;
-    for (; pos < format.size(); ++pos) {
-      const wchar_t flag = format[pos];
-      if (flag == L'-') {
-        spec.left = true;
-      } else if (flag == L'+') {
-        spec.plus = true;
-      } else if (flag == L' ') {
-        spec.space = true;
-      } else if (flag == L'0') {
-        spec.zero = true;
-      } else if (flag != L'#') {
-        break;
-      }
-    }
-    if (pos < format.size() && format[pos] == L'*') {
-      ++pos;
-      const long long width = StarValue(args);
-      if (width < 0) spec.left = true;
-      spec.width = Cap(width < 0 ? -width : width);
-    } else if (auto width = ReadNumber(format, pos)) {
-      spec.width = *width;
-    }
-    if (pos < format.size() && format[pos] == L'.') {
-      ++pos;
-      if (pos < format.size() && format[pos] == L'*') {
-        ++pos;
-        const long long precision = StarValue(args);
-        if (precision >= 0) spec.precision = Cap(precision);  // negative: as if none
-      } else {
-        spec.precision = ReadNumber(format, pos).value_or(0);
-      }
-    }
-    const std::wstring_view rest = format.substr(pos);
-    if (rest.starts_with(L"I64") || rest.starts_with(L"ll")) {
-      spec.wide64 = true;
-      pos += rest.starts_with(L"I64") ? 3 : 2;
-    } else if (rest.starts_with(L"I32")) {
-      pos += 3;
-    } else if (!rest.empty() && (rest[0] == L'h' || rest[0] == L'l' || rest[0] == L'w')) {
-      ++pos;
-    }
-
+    const Spec spec = ReadSpec(format, pos, args);
     const wchar_t conversion = pos < format.size() ? format[pos] : L'\0';
-    if (conversion != L'c' && conversion != L's' && conversion != L'd' && conversion != L'i' &&
-        conversion != L'u') {
+    if (!IsConversion(conversion)) {
       // Unknown, cut off, or %n: shown as written.
-      const std::size_t end = pos < format.size() ? pos + 1 : pos;
-      out.append(format.substr(start, end - start));
+      const std::size_t end = std::min(pos + 1, format.size());
+      out.append(format.substr(percent, end - percent));
       pos = end;
       continue;
     }
     ++pos;
-    const FormatArg* arg = args.Next();
-    if (arg == nullptr) continue;
-
-    switch (conversion) {
-      case L'c': {
-        if (arg->kind() != FormatArg::Kind::kText && IsValidCharacter(arg->number())) {
-          Pad(out, std::wstring(1, static_cast<wchar_t>(arg->number())), spec);
-        }
-        break;
-      }
-      case L's': {
-        std::wstring body;
-        if (arg->kind() == FormatArg::Kind::kText) {
-          body = arg->text();
-        } else if (arg->kind() == FormatArg::Kind::kChar) {
-          if (IsValidCharacter(arg->number())) body.push_back(static_cast<wchar_t>(arg->number()));
-        } else {
-          Spec plain;
-          plain.wide64 = true;
-          FormatInteger(body, arg->number(), arg->kind() == FormatArg::Kind::kSigned, plain);
-        }
-        if (spec.precision && body.size() > static_cast<std::size_t>(*spec.precision)) {
-          body.resize(*spec.precision);
-        }
-        Pad(out, body, spec);
-        break;
-      }
-      default:  // d, i, u
-        if (arg->kind() != FormatArg::Kind::kText) {
-          FormatInteger(out, arg->number(), conversion != L'u', spec);
-        }
-        break;
-    }
+    if (const FormatArg* arg = args.Next()) FormatArgument(out, conversion, spec, *arg);
   }
   return out;
 }
