@@ -22,14 +22,18 @@ void SleepMs(unsigned ms) {
   while (Clock::now() < deadline) std::this_thread::sleep_until(deadline);
 }
 
-bool SleepUnlessSet(const std::atomic<bool>& flag, unsigned ms, unsigned stepMs) {
-  const std::uint64_t end = TickMs() + ms;
-  while (!flag.load()) {
+bool PollUntil(const std::function<bool()>& done, unsigned timeoutMs, unsigned stepMs) {
+  const std::uint64_t end = timeoutMs == kForever ? UINT64_MAX : TickMs() + timeoutMs;
+  while (!done()) {
     const std::uint64_t now = TickMs();
-    if (now >= end) return true;
+    if (now >= end) return false;
     SleepMs(static_cast<unsigned>(std::min<std::uint64_t>(end - now, stepMs)));
   }
-  return false;
+  return true;
+}
+
+bool SleepUnlessSet(const std::atomic<bool>& flag, unsigned ms, unsigned stepMs) {
+  return !PollUntil([&flag] { return flag.load(); }, ms, stepMs);
 }
 
 void SetThreadWaitServer(WaitServer server) {

@@ -15,6 +15,11 @@ std::uint64_t TickMs();
 // on (a synchronous send to a window) is still done while this thread polls.
 void SleepMs(unsigned ms);
 
+// Asks done, then sleeps at most stepMs and asks again, until done says yes
+// (true) or timeoutMs have passed (false). kForever waits as long as it takes.
+inline constexpr unsigned kForever = ~0u;
+bool PollUntil(const std::function<bool()>& done, unsigned timeoutMs, unsigned stepMs);
+
 // Sleeps for ms in steps of at most stepMs, ending early once flag is set;
 // false when the flag cut the sleep short.
 bool SleepUnlessSet(const std::atomic<bool>& flag, unsigned ms, unsigned stepMs = 50);

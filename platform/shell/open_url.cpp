@@ -37,11 +37,11 @@ bool OpenUrl(std::wstring_view url, unsigned waitMs) {
     status->set_value(code);
   }).detach();
 
-  const std::uint64_t deadline = TickMs() + waitMs;
-  while (exited.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
-    if (TickMs() >= deadline) return true;
-    SleepMs(20);
-  }
+  constexpr unsigned kLookEveryMs = 20;
+  const auto hasExited = [&exited] {
+    return exited.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+  };
+  if (!PollUntil(hasExited, waitMs, kLookEveryMs)) return true;  // still running: it started
   const int code = exited.get();
   return WIFEXITED(code) && WEXITSTATUS(code) == 0;
 }

@@ -83,6 +83,20 @@ TEST(SleepMs, RunsTheThreadsWaitServerUntilTheDeadline) {
   EXPECT_GE(plat::TickMs() - start, 30u);
 }
 
+TEST(PollUntil, AsksFirstThenUntilYesOrTheTimeout) {
+  int asked = 0;
+  EXPECT_TRUE(plat::PollUntil([&] { return ++asked > 0; }, 0, 10));
+  EXPECT_EQ(asked, 1);  // yes at once: no sleep
+
+  asked = 0;
+  EXPECT_TRUE(plat::PollUntil([&] { return ++asked == 3; }, 5000, 1));
+  EXPECT_EQ(asked, 3);
+
+  const std::uint64_t start = plat::TickMs();
+  EXPECT_FALSE(plat::PollUntil([] { return false; }, 30, 5));
+  EXPECT_GE(plat::TickMs() - start, 30u);
+}
+
 TEST(PageBuffer, GrowsKeepingContents) {
   plat::PageBuffer buffer;
   ASSERT_TRUE(buffer.Reserve(100));
