@@ -274,7 +274,7 @@ TEST_F(SkinDialogTest, MinimisedChangesNothing) {
   Open(dialog);
   dialog.Minimise();
   plat::DispatchPending();
-  EXPECT_EQ(dialog.m_sizeState, 1);
+  EXPECT_EQ(dialog.m_sizeState, plat::SizeType::kMinimised);
   EXPECT_EQ(dialog.GetSkinWidth(), 630);
   dialog.Restore();
   plat::DispatchPending();
