@@ -225,6 +225,16 @@ TEST_F(HoverButtonTest, CaptionIsWrittenInTheColourOfTheState) {
   }
   EXPECT_EQ(leftMoved, leftCentred + 10);
   EXPECT_GT(leftCentred, 20);
+
+  // Exactly: half the face less half the text, across and down, plus the offset.
+  const plat::Font font({L"DejaVu Sans", 18, 0, 700});
+  plat::Bitmap want(76, 25, kNormal);
+  plat::Canvas dc(want);
+  dc.SelectFont(&font);
+  dc.SetBackgroundMode(plat::Canvas::Background::kTransparent);
+  dc.SetTextColour(kInkNormal);
+  dc.TextOut({76 / 2 - font.TextWidth(L"HH") / 2 + 10, 25 / 2 - font.height() / 2}, L"HH");
+  EXPECT_TRUE(testsupport::SamePixels(moved, want));
 }
 
 TEST_F(HoverButtonTest, ANewCaptionLeavesTheOldTextInTheFace) {

@@ -11,6 +11,7 @@
 #include "tests/support/temp_dir.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/msg_box_hook.h"
+#include "ui/skin_constants.h"
 #include "util/message_box.h"
 
 namespace {
@@ -143,6 +144,26 @@ TEST_F(MsgBoxTest, DraggedByItsBackground) {
     });
   });
   EXPECT_EQ(box.DoModal(), IDOK);
+}
+
+TEST_F(MsgBoxTest, TheMessageIsLightGreyAndTheCaptionWhite) {
+  CMsgBox box(&owner, MB_OK, L"IIII HHHH");
+  plat::Bitmap frame;
+  AnswerBox(anchor.ref(), 0, [&](const CMsgBox& shown) { frame = shown.frame(); });
+  EXPECT_EQ(box.DoModal(), IDOK);
+  auto has = [&frame](const plat::Rect& area, plat::ColorRef colour) {
+    for (int y = area.top; y < area.bottom; ++y)
+      for (int x = area.left; x < area.right; ++x)
+        if (frame.At(x, y) == plat::ToPixel(colour)) return true;
+    return false;
+  };
+  plat::Rect text = box.textRect();
+  text.bottom = 211;  // above the buttons
+  EXPECT_TRUE(has(text, 0x00ECECEC));
+  EXPECT_FALSE(has(text, kSkinTextColour));
+  const plat::Rect button = plat::Rect::FromSize(159, 211, 76, 25);
+  EXPECT_TRUE(has(button, kSkinTextColour));  // "OK"
+  EXPECT_FALSE(has(button, 0x00ECECEC));
 }
 
 TEST_F(MsgBoxTest, ALongMessageWrapsInsideTheTextAreaAndIsClipped) {

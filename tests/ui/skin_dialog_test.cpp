@@ -135,6 +135,19 @@ TEST_F(SkinDialogTest, SkinsThatDoNotLoad) {
   }
 }
 
+TEST_F(SkinDialogTest, ADisplayThatRefusesTheShapeIsReportedAndTheWindowStillOpens) {
+  plat::headless::RefuseShapes(true);
+  SkinnedDialog dialog;
+  std::wstring text;
+  uitest::AnswerBox(anchor.ref(), 0, [&](const CMsgBox& box) { text = box.text(); });
+  Open(dialog);
+  plat::headless::RefuseShapes(false);
+  EXPECT_EQ(text, L"Skindialog Failed SetWindowRgn");
+  EXPECT_TRUE(dialog.InShape({0, 0}));  // no outline: the whole rectangle
+  EXPECT_TRUE(dialog.IsVisible());
+  EXPECT_EQ(uitest::ShownBox(), nullptr);
+}
+
 TEST_F(SkinDialogTest, ALaterSkinThatDoesNotLoadKeepsTheOutline) {
   SkinnedDialog dialog;
   Open(dialog);

@@ -31,6 +31,10 @@ void SetScreen(Size size, const Rect& workArea) {
   if (detail::HeadlessBackend* backend = Backend()) backend->SetScreen(size, workArea);
 }
 
+void RefuseShapes(bool refused) {
+  if (detail::HeadlessBackend* backend = Backend()) backend->SetShapesRefused(refused);
+}
+
 void MovePointer(const Window& window, Point at) {
   Queue(window,
         [at](detail::HeadlessBackend& b, const Window& w) { b.PointerTo(w.ClientToScreen(at)); });

@@ -18,6 +18,8 @@ inline std::uint32_t NowMs() {
 // The simulated screen and its work area (default 1920 x 1080, with a task
 // bar of 40 pixels at the bottom).
 void SetScreen(Size size, const Rect& workArea);
+// As a display without the shape extension: every shape asked for is refused.
+void RefuseShapes(bool refused);
 
 // Input, from any thread: queued in order and handled by the window thread's
 // loop. Points are in the window's client coordinates and go to whatever

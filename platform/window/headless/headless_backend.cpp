@@ -67,6 +67,7 @@ void HeadlessWindow::Raise() {
 }
 
 bool HeadlessWindow::SetShape(const std::vector<Rect>* rects) {
+  if (backend_.shapesRefused()) return false;
   if (rects) {
     shape_ = *rects;
   } else {

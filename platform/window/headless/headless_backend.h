@@ -73,6 +73,9 @@ class HeadlessBackend : public Backend {
 
   void SetScreen(Size size, const Rect& workArea);
   Size screenSize() const { return screen_; }
+  // A display that cannot shape windows refuses every shape.
+  void SetShapesRefused(bool refused) { shapesRefused_ = refused; }
+  bool shapesRefused() const { return shapesRefused_; }
 
   // The simulated user, on the window thread.
   void PointerTo(Point screen);
@@ -89,6 +92,7 @@ class HeadlessBackend : public Backend {
 
   Size screen_{1920, 1080};
   Rect workArea_{0, 0, 1920, 1040};
+  bool shapesRefused_ = false;
   std::vector<HeadlessWindow*> zOrder_;
   Point pointer_{-1, -1};
   bool leftDown_ = false;
