@@ -58,6 +58,95 @@ struct Step {
   std::wstring segment;         // text to draw, with doubled backslashes made single
   bool cutAtBackslash = false;  // the line goes on after the segment
   bool readCode = false;        // a \fs or \fc code with a digit
+  int font = 0;                 // \fsN read with N in 1..kStyleCount: N
+  int colour = 0;               // \fcN read with N in 1..kStyleCount: N
+  bool rewritten = false;       // a \vr code changed the text; nothing else was read
+};
+
+// Reads a formatted text one step at a time: a segment up to the next code or
+// line end, or one code.
+class StepReader {
+ public:
+  explicit StepReader(std::wstring_view text) : work_(text) {}
+  bool done() const { return pos_ >= work_.size(); }
+
+  Step Next() {
+    const std::size_t lineEnd = lineEnds_.Find(work_, pos_);
+    Step step;
+    std::size_t i = pos_;
+    while (i < lineEnd) {
+      if (work_[i] != L'\\') {
+        step.segment += work_[i++];
+        continue;
+      }
+      if (i + 1 < work_.size() && work_[i + 1] == L'\\') {
+        step.segment += L'\\';
+        i += 2;
+        continue;
+      }
+      if (i != pos_) {
+        step.cutAtBackslash = true;
+        break;
+      }
+      if (ReadStyleCode(i, step)) break;
+      if (ReadVersionCode(i, lineEnd)) {
+        step.rewritten = true;
+        return step;
+      }
+      step.segment += L'\\';  // not a code: drawn as it stands
+      ++i;
+    }
+    pos_ = i;
+    SkipBreak();
+    return step;
+  }
+
+ private:
+  // \fsN or \fcN at i: moves i past it.
+  bool ReadStyleCode(std::size_t& i, Step& step) const {
+    const std::wstring_view code = std::wstring_view(work_).substr(i + 1, 2);
+    if ((code != L"fs" && code != L"fc") || i + 3 >= work_.size() || !IsDigit(work_[i + 3]))
+      return false;
+    const int n = work_[i + 3] - L'0';
+    if (n >= 1 && n <= kStyleCount) (code == L"fs" ? step.font : step.colour) = n;
+    step.readCode = true;
+    i += 4;
+    return true;
+  }
+
+  // \vrNNN at i: replaced by the notice (or nothing), and the scan goes on from
+  // where the replacement starts.
+  bool ReadVersionCode(std::size_t i, std::size_t lineEnd) {
+    if (std::wstring_view(work_).substr(i + 1, 2) != L"vr" || i + 6 > lineEnd) return false;
+    const int value =
+        (work_[i + 3] - L'0') * 100 + (work_[i + 4] - L'0') * 10 + (work_[i + 5] - L'0');
+    std::wstring notice;
+    if (static_cast<unsigned>(value) > kNoticeVersion)
+      notice = std::wstring(kNoticeText) + L"\r\n\r\n";
+    if (notice.size() <= 6) {
+      // Written over the end of the code, so nothing after it moves.
+      pos_ = i + 6 - notice.size();
+      work_.replace(pos_, notice.size(), notice);
+      lineEnds_.Rewritten(work_, pos_, i + 6);
+    } else {
+      pos_ = i;
+      work_.replace(i, 6, notice);
+      lineEnds_.Forget();
+    }
+    return true;
+  }
+
+  // The line break (or the one blank after a code) in front of the rest.
+  void SkipBreak() {
+    if (pos_ + 1 < work_.size() && work_[pos_] == L'\r' && work_[pos_ + 1] == L'\n')
+      pos_ += 2;
+    else if (pos_ < work_.size() && static_cast<unsigned long>(work_[pos_]) <= 0x20)
+      ++pos_;
+  }
+
+  std::wstring work_;
+  std::size_t pos_ = 0;
+  LineEnds lineEnds_;
 };
 
 }  // namespace
@@ -78,75 +167,17 @@ int DrawFormattedText(unsigned windowStyle, plat::Canvas& dc, const plat::Rect& 
   selectStyleFont(0);
   dc.SetTextColour(StyleColours[0]);
 
-  std::wstring work(text);
-  std::size_t pos = 0;
-  LineEnds lineEnds;
+  StepReader reader(text);
   int lines = 0;
   int height = 0;  // line height of the last segment drawn
   int indent = 0;
   int lastEndWidth = 0;
 
-  while (pos < work.size() && (yEnd || y <= rect.Height())) {
-    const std::size_t lineEnd = lineEnds.Find(work, pos);
-    Step step;
-    bool restart = false;
-    std::size_t i = pos;
-    while (i < lineEnd) {
-      if (work[i] != L'\\') {
-        step.segment += work[i++];
-        continue;
-      }
-      if (i + 1 < work.size() && work[i + 1] == L'\\') {
-        step.segment += L'\\';
-        i += 2;
-        continue;
-      }
-      if (i != pos) {
-        step.cutAtBackslash = true;
-        break;
-      }
-      const std::wstring_view code = std::wstring_view(work).substr(i + 1, 2);
-      if ((code == L"fs" || code == L"fc") && i + 3 < work.size() && IsDigit(work[i + 3])) {
-        const int n = work[i + 3] - L'0';
-        if (n >= 1 && n <= kStyleCount) {
-          if (code == L"fs")
-            selectStyleFont(n - 1);
-          else
-            dc.SetTextColour(StyleColours[n - 1]);
-        }
-        step.readCode = true;
-        i += 4;
-        break;
-      }
-      if (code == L"vr" && i + 6 <= lineEnd) {
-        const int value =
-            (work[i + 3] - L'0') * 100 + (work[i + 4] - L'0') * 10 + (work[i + 5] - L'0');
-        std::wstring notice;
-        if (static_cast<unsigned>(value) > kNoticeVersion)
-          notice = std::wstring(kNoticeText) + L"\r\n\r\n";
-        if (notice.size() <= 6) {
-          // Written over the end of the code, so nothing after it moves.
-          pos = i + 6 - notice.size();
-          work.replace(pos, notice.size(), notice);
-          lineEnds.Rewritten(work, pos, i + 6);
-        } else {
-          work.replace(i, 6, notice);
-          lineEnds.Forget();
-        }
-        restart = true;
-        break;
-      }
-      step.segment += L'\\';  // not a code: drawn as it stands
-      ++i;
-    }
-    if (restart) continue;
-    pos = i;
-
-    // Skip the line break (or the one blank after a code) in front of the rest.
-    if (pos + 1 < work.size() && work[pos] == L'\r' && work[pos + 1] == L'\n')
-      pos += 2;
-    else if (pos < work.size() && static_cast<unsigned long>(work[pos]) <= 0x20)
-      ++pos;
+  while (!reader.done() && (yEnd || y <= rect.Height())) {
+    const Step step = reader.Next();
+    if (step.rewritten) continue;
+    if (step.font != 0) selectStyleFont(step.font - 1);
+    if (step.colour != 0) dc.SetTextColour(StyleColours[step.colour - 1]);
 
     if (!step.segment.empty()) {
       int segmentLines = 0;
