@@ -140,6 +140,10 @@ class CQuaysideDlg : public CSkinDialog,
   // The setup worker's steps (setup_worker.cpp).
   bool ConnectionCheck();  // false when the worker has nothing left to do
   void SearchPass(plat::Event& killEvent);
+  // Acts on what the locator, or the drive chosen by hand, says now.
+  void FollowDrive(plat::Event& killEvent, bool manual);
+  // The status line while no drive is found: the search or the missing stick.
+  void ShowSearchStatus(int scan, bool manual);
   void Install(plat::Event& killEvent);
   // Before each step that writes: the accepted drive is still where it was
   // pinned; else the failed screen shows and false is returned.

@@ -56,14 +56,14 @@ void CQuaysideDlg::SetupWorker(plat::Event& killEvent) {
 }
 
 bool CQuaysideDlg::ConnectionCheck() {
-  SetLine(3, LookupText(L"IDS_CONNECTING_TO_SERVER"));
+  SetLine(kStatusLine, LookupText(L"IDS_CONNECTING_TO_SERVER"));
   InvalidateAll();
   std::wstring error;
   if (LoadOnlineSettings(*this, SettingsDocument(), error) != 0) {
     SetState(WIZARD_STATE_NO_NET);
     return true;
   }
-  SetLine(3, LookupText(L"IDS_CONNECTED_OK"));
+  SetLine(kStatusLine, LookupText(L"IDS_CONNECTED_OK"));
   InvalidateAll();
   if (CheckForOnlineUpdate(*this, SettingsDocument()) == 1) {
     // The worker's work is over: the user can only follow the support link.
@@ -78,53 +78,57 @@ void CQuaysideDlg::SearchPass(plat::Event& killEvent) {
   m_locator.Poll();
   const int scan = ++m_scanCount;
   const bool manual = m_manualMode;
-  const bool found = m_locator.IsFound();
+  FollowDrive(killEvent, manual);
+  ShowSearchStatus(scan, manual);
+}
 
-  if (found || manual) {
-    if (m_locator.IsIdle() || manual) {
-      // The first detection shows the drive in the status line too.
-      const int status = m_locator.GetStatus();
-      if (!manual && status != m_lastLocatorStatus) {
-        m_lastLocatorStatus = status;
-        SetLine(3,
-                FormatWide(LookupText(L"IDS_PSP_FOUND_ON_DRIVE_X"), {m_locator.GetDriveLetter()}));
-        plat::SleepMs(kFoundPauseMs);
-        SetState(WIZARD_STATE_PSP_FOUND);
-      }
-      // A drive chosen by hand must keep answering; when it stops, the
-      // choice is withdrawn and the search takes over again.
-      if (manual) {
-        DriveSizes::Sizes sizes;
-        sizes.answered =
-            CPSPLocator::QueryDriveSpace(m_driveLetter, &sizes.totalBytes, &sizes.freeBytes) == 0;
-        m_driveSizes.Record(m_driveLetter, sizes);
-        if (!sizes.answered) {
-          m_manualConfirmed = false;
-          m_manualMode = false;
-          SetState(WIZARD_STATE_CONNECT_PSP);
-        }
-      }
-      if ((manual && m_manualConfirmed) || (found && m_locator.IsIdle())) {
-        switch (m_wizardState) {
-          case WIZARD_STATE_CONNECT_PSP:
-            SetState(WIZARD_STATE_PSP_FOUND);
-            SetLine(3, L"");
-            break;
-          case WIZARD_STATE_INSTALLING:
-            Install(killEvent);
-            break;
-          default:
-            break;
-        }
-      }
-    }
-  } else {
+void CQuaysideDlg::FollowDrive(plat::Event& killEvent, bool manual) {
+  const bool found = m_locator.IsFound();
+  if (!found && !manual) {
     const int state = m_wizardState;
     if (state != WIZARD_STATE_CHOOSE_DRIVE && state != WIZARD_STATE_CONNECT_PSP) {
       SetState(WIZARD_STATE_CONNECT_PSP);
     }
+    return;
   }
+  if (!manual && !m_locator.IsIdle()) return;
+  // The first detection shows the drive in the status line too.
+  const int status = m_locator.GetStatus();
+  if (!manual && status != m_lastLocatorStatus) {
+    m_lastLocatorStatus = status;
+    SetLine(kStatusLine,
+            FormatWide(LookupText(L"IDS_PSP_FOUND_ON_DRIVE_X"), {m_locator.GetDriveLetter()}));
+    plat::SleepMs(kFoundPauseMs);
+    SetState(WIZARD_STATE_PSP_FOUND);
+  }
+  // A drive chosen by hand must keep answering; when it stops, the choice is
+  // withdrawn and the search takes over again.
+  if (manual) {
+    DriveSizes::Sizes sizes;
+    sizes.answered =
+        CPSPLocator::QueryDriveSpace(m_driveLetter, &sizes.totalBytes, &sizes.freeBytes) == 0;
+    m_driveSizes.Record(m_driveLetter, sizes);
+    if (!sizes.answered) {
+      m_manualConfirmed = false;
+      m_manualMode = false;
+      SetState(WIZARD_STATE_CONNECT_PSP);
+    }
+  }
+  if (!(manual && m_manualConfirmed) && !(found && m_locator.IsIdle())) return;
+  switch (m_wizardState) {
+    case WIZARD_STATE_CONNECT_PSP:
+      SetState(WIZARD_STATE_PSP_FOUND);
+      SetLine(kStatusLine, L"");
+      break;
+    case WIZARD_STATE_INSTALLING:
+      Install(killEvent);
+      break;
+    default:
+      break;
+  }
+}
 
+void CQuaysideDlg::ShowSearchStatus(int scan, bool manual) {
   if (manual || m_wizardState == WIZARD_STATE_CHOOSE_DRIVE || m_locator.IsFound()) {
     m_passesWithoutDrive = 0;
     return;
@@ -133,14 +137,14 @@ void CQuaysideDlg::SearchPass(plat::Event& killEvent) {
   // silently.
   m_passesWithoutDrive = m_locator.IsPspOnUsb() ? m_passesWithoutDrive + 1 : 0;
   if (m_passesWithoutDrive >= kPassesBeforeNoDriveText) {
-    SetLine(3, L"\\fs4" + LookupText(L"IDS_PSP_STICK_NOT_MOUNTED"));
+    SetLine(kStatusLine, L"\\fs4" + LookupText(L"IDS_PSP_STICK_NOT_MOUNTED"));
     return;
   }
   // The search animation: one, two, three, then no full stops either side.
   const int dots = scan % kSearchDotSteps;
   if (dots == kSearchDotSteps - 1) m_scanCount = -1;
   const std::wstring frame = L" " + std::wstring(static_cast<std::size_t>(dots), L'.') + L" ";
-  SetLine(3, L"\\fs4" + frame + LookupText(L"IDS_SEARCHING_FOR_PSP") + frame);
+  SetLine(kStatusLine, L"\\fs4" + frame + LookupText(L"IDS_SEARCHING_FOR_PSP") + frame);
 }
 
 void CQuaysideDlg::Install(plat::Event& killEvent) {
