@@ -1,13 +1,11 @@
 // Cost of a PSP detection poll: searching with 50 USB devices and 5 mounted
 // drives, and the steady state between re-checks, beside two references of
 // the same run (one listing of the 50 USB devices, one drive size query).
-// Needs root (tmpfs drives); runs itself under umockdev-wrapper.
+// Needs root (tmpfs drives); runs itself under umockdev-wrapper (the testbed does).
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -118,22 +116,4 @@ BENCHMARK(BM_SteadyPoll)
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  const char* preload = std::getenv("LD_PRELOAD");
-  if (!preload || !std::strstr(preload, "umockdev-preload")) {
-    // The USB testbed works only under umockdev's preload library.
-    std::vector<char*> args{const_cast<char*>("umockdev-wrapper")};
-    char self[4096];
-    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    self[n > 0 ? n : 0] = 0;
-    args.push_back(n > 0 ? self : argv[0]);
-    for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    return 127;
-  }
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+BENCHMARK_MAIN();

@@ -1,7 +1,8 @@
 #pragma once
 // A umockdev testbed of USB devices. Works only in a process started through
-// umockdev-wrapper (or umockdev-run); active() says, once a testbed exists,
-// whether it is.
+// umockdev-wrapper (or umockdev-run): a program that links this and is
+// started without it runs itself again under umockdev-wrapper. active() says,
+// once a testbed exists, whether the process runs under it.
 #include <string>
 
 struct _UMockdevTestbed;
