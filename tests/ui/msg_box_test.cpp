@@ -147,7 +147,7 @@ TEST_F(MsgBoxTest, DraggedByItsBackground) {
 }
 
 TEST_F(MsgBoxTest, TheMessageIsLightGreyAndTheCaptionWhite) {
-  CMsgBox box(&owner, MB_OK, L"IIII HHHH");
+  CMsgBox box(&owner, MB_OK, L"\u2588\u2588\u2588 HHHH");  // full blocks: whole pixels of ink
   plat::Bitmap frame;
   AnswerBox(anchor.ref(), 0, [&](const CMsgBox& shown) { frame = shown.frame(); });
   EXPECT_EQ(box.DoModal(), IDOK);
