@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "app/app_folders.h"
+#include "app/download_bar.h"
 #include "app/quayside_app.h"
 #include "app/support_page.h"
 #include "app/wizard_zones.h"
@@ -191,19 +192,19 @@ void CQuaysideDlg::DisableCancelButton() {
   m_cancelButton.Enable(false);
 }
 
-void CQuaysideDlg::PaintNow(const std::function<void(plat::Canvas&)>& paint) {
+void CQuaysideDlg::DrawProgressNow() {
   // Drawn over what the window shows, in the next paint of the progress
   // rectangle, made at once; the background is not composed again.
-  m_paintNow = &paint;
+  m_drawProgressNow = true;
   InvalidateRect(m_progressRect, false);
   UpdateNow();
-  m_paintNow = nullptr;
+  m_drawProgressNow = false;
 }
 
 void CQuaysideDlg::OnPaint(plat::Bitmap& frame, const plat::Rect& /*area*/) {
-  if (m_paintNow == nullptr) return;
+  if (!m_drawProgressNow) return;
   plat::Canvas dc(frame);
-  (*m_paintNow)(dc);
+  DrawDownloadBar(*this, dc);
 }
 
 void CQuaysideDlg::PostProgress(unsigned message, std::unique_ptr<FetchProgress> snapshot) {

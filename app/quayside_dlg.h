@@ -75,7 +75,7 @@ class CQuaysideDlg : public CSkinDialog,
   void InvalidateAll() override;
   plat::Rect ProgressRect() const override;  // window's thread
   void DisableCancelButton() override;
-  void PaintNow(const std::function<void(plat::Canvas&)>& paint) override;  // window's thread
+  void DrawProgressNow() override;  // window's thread
   void PostProgress(unsigned message, std::unique_ptr<FetchProgress> snapshot) override;
 
   // The steps of destruction that must come before the members go: the cache
@@ -179,7 +179,7 @@ class CQuaysideDlg : public CSkinDialog,
   Picture m_finishedPicture;
   Picture m_languagePicture;
   plat::Rect m_progressRect;
-  const std::function<void(plat::Canvas&)>* m_paintNow = nullptr;
+  bool m_drawProgressNow = false;  // the next paint draws the download bar
   std::atomic<bool> m_closing{false};
   std::atomic<int> m_lastLocatorStatus{-1};
   CPSPLocator m_locator;

@@ -2,9 +2,6 @@
 
 #include <cwchar>
 
-#include "platform/gfx/canvas.h"
-#include "ui/progress_bar.h"
-
 int OnDownloadProgress(DownloadDialog& dialog, std::unique_ptr<FetchProgress> snapshot) {
   const std::uint64_t bytes = snapshot->bytesReceived;
   const std::uint32_t expected = dialog.m_expectedBytes.load();
@@ -19,7 +16,7 @@ int OnDownloadProgress(DownloadDialog& dialog, std::unique_ptr<FetchProgress> sn
     dialog.m_progressSpeed =
         static_cast<int>(static_cast<std::int64_t>(bytes) / snapshot->elapsedSeconds / 1024);
   }
-  dialog.PaintNow([&dialog](plat::Canvas& dc) { DrawDownloadProgress(dialog, dc); });
+  dialog.DrawProgressNow();
   return 0;
 }
 
@@ -33,14 +30,4 @@ std::wstring DownloadProgressText(int progressBytes, std::uint32_t expectedBytes
     std::swprintf(text, std::size(text), L"%iK of %iK", done, total);
   }
   return text;
-}
-
-void DrawDownloadProgress(DownloadDialog& dialog, plat::Canvas& dc) {
-  const float percent = dialog.m_progressPercent.load();
-  if (percent == 0.0f) return;
-  const std::wstring text = DownloadProgressText(
-      dialog.m_progressBytes, dialog.m_expectedBytes.load(), dialog.m_progressSpeed);
-  // The dialog's window style has no tab expansion.
-  DrawProgressBar(dc, 0, percent, dialog.ProgressRect(), kProgressFlat, text, 154, 46, 158, 154, 46,
-                  158, 2, 2, 2, 0x371D3E, 0, 0xF5F5F5, 0, 60, 0);
 }

@@ -3,7 +3,6 @@
 // received bytes, the dialog side of a download, and DownloadToFile.
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -12,10 +11,6 @@
 #include "platform/core/event.h"
 #include "platform/core/geometry.h"
 #include "platform/core/page_buffer.h"
-
-namespace plat {
-class Canvas;
-}
 
 // The message that carries a FetchProgress snapshot to the wizard dialog.
 inline constexpr unsigned WM_DOWNLOAD_PROGRESS = 0x8003;
@@ -67,8 +62,8 @@ class DownloadSlot {
 };
 
 // What a download needs from the wizard dialog: its progress members, the
-// progress rectangle, the Cancel button, repainting, and a canvas on its
-// window for drawing at once.
+// progress rectangle, the Cancel button, repainting, and drawing the bar at
+// once.
 class DownloadDialog : public ProgressWindow {
  public:
   std::atomic<std::uint32_t> m_expectedBytes{0};
@@ -80,8 +75,8 @@ class DownloadDialog : public ProgressWindow {
   virtual plat::Rect ProgressRect() const = 0;
   virtual void DisableCancelButton() = 0;
   virtual void InvalidateAll() = 0;
-  // Runs paint at once on a canvas of the dialog's window (window's thread).
-  virtual void PaintNow(const std::function<void(plat::Canvas&)>& paint) = 0;
+  // Draws the progress bar from the progress members at once (window's thread).
+  virtual void DrawProgressNow() = 0;
 
  protected:
   ~DownloadDialog() = default;

@@ -15,8 +15,6 @@
 #include "platform/core/time.h"
 #include "platform/core/wide_text.h"
 #include "platform/crypto/sha256.h"
-#include "platform/gfx/bitmap.h"
-#include "platform/gfx/canvas.h"
 #include "tests/support/http_server.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/tmpfs_mount.h"
@@ -28,14 +26,9 @@ using testsupport::HttpReply;
 using testsupport::HttpServer;
 using testsupport::ScopedConnectTo;
 
-constexpr plat::Pixel kStripe = 0x9A2E9E;  // (154, 46, 158)
-constexpr plat::Pixel kTrough = 0x3E1D37;  // COLORREF 0x371D3E
-
-// A wizard dialog reduced to what a download uses; the window is a bitmap.
+// A wizard dialog reduced to what a download uses.
 class TestDialog : public DownloadDialog {
  public:
-  TestDialog() : window(630, 440, 0x123456) {}
-
   void PostProgress(unsigned message, std::unique_ptr<FetchProgress> snapshot) override {
     std::lock_guard lock(mutex);
     messages.push_back(message);
@@ -44,17 +37,14 @@ class TestDialog : public DownloadDialog {
   plat::Rect ProgressRect() const override { return {40, 440 - 75, 630 - 40, 440 - 40}; }
   void DisableCancelButton() override { ++cancelDisabled; }
   void InvalidateAll() override { ++invalidations; }
-  void PaintNow(const std::function<void(plat::Canvas&)>& paint) override {
-    plat::Canvas dc(window);
-    paint(dc);
-  }
+  void DrawProgressNow() override { ++barsDrawn; }
 
   std::mutex mutex;
   std::vector<unsigned> messages;
   std::vector<FetchProgress> snapshots;
   std::atomic<int> cancelDisabled{0};
   std::atomic<int> invalidations{0};
-  plat::Bitmap window;
+  int barsDrawn = 0;
 };
 
 std::wstring Wide(const fs::path& path) {
@@ -331,36 +321,15 @@ TEST(DownloadProgress, SnapshotsBecomePercentAmountAndSpeed) {
     auto snapshot = std::make_unique<FetchProgress>();
     snapshot->bytesReceived = c.bytes;
     snapshot->elapsedSeconds = c.seconds;
+    const int drawn = dialog.barsDrawn;
     EXPECT_EQ(OnDownloadProgress(dialog, std::move(snapshot)), 0);
+    EXPECT_EQ(dialog.barsDrawn, drawn + 1);  // at once
     EXPECT_NEAR(dialog.m_progressPercent.load(), c.percent, 0.001);
     EXPECT_EQ(dialog.m_progressBytes, static_cast<int>(c.bytes));
     EXPECT_EQ(dialog.m_progressSpeed, c.speed);
     EXPECT_EQ(DownloadProgressText(dialog.m_progressBytes, c.expected, dialog.m_progressSpeed),
               c.text);
   }
-}
-
-TEST(DownloadProgress, BarIsDrawnOnlyOnceSomethingArrived) {
-  TestDialog dialog;
-  dialog.m_expectedBytes = 2500000;
-  const plat::Rect bar = dialog.ProgressRect();
-  const auto draw = [&](std::uint64_t bytes) {
-    auto snapshot = std::make_unique<FetchProgress>();
-    snapshot->bytesReceived = bytes;
-    snapshot->elapsedSeconds = 1;
-    OnDownloadProgress(dialog, std::move(snapshot));
-  };
-  draw(0);  // nothing drawn
-  EXPECT_EQ(dialog.window.At(bar.left + 1, bar.top + 1), 0x123456u);
-
-  draw(1250000);  // half: stripes on the left, trough on the right
-  EXPECT_EQ(dialog.window.At(bar.left + 1, bar.top + 1), kStripe);
-  EXPECT_EQ(dialog.window.At(bar.right - 2, bar.top + 1), kTrough);
-  EXPECT_EQ(dialog.window.At(bar.left - 1, bar.top + 1), 0x123456u);  // nothing outside
-
-  draw(6000000);  // beyond the expected size: a full bar
-  EXPECT_EQ(dialog.window.At(bar.right - 1, bar.top + 1), kStripe);
-  EXPECT_EQ(dialog.window.At(bar.right, bar.top + 1), 0x123456u);
 }
 
 }  // namespace
