@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr int kExitWaitPolls = 30;
+constexpr unsigned kExitWaitMs = 300;
 constexpr unsigned kExitWaitStepMs = 10;
 
 // Held for the life of the process by the first copy.
@@ -38,8 +38,7 @@ bool AnotherInstanceRuns() {
 }  // namespace
 
 CQuaysideApp::~CQuaysideApp() {
-  for (int i = 0; i < kExitWaitPolls && g_runningThreadCount > 0; ++i)
-    plat::SleepMs(kExitWaitStepMs);
+  plat::PollUntil([] { return g_runningThreadCount == 0; }, kExitWaitMs, kExitWaitStepMs);
 }
 
 bool CQuaysideApp::InitInstance() {

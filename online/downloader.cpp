@@ -57,7 +57,6 @@ std::optional<std::uint64_t> RoomFor(const std::wstring& target) {
 int CDownloader::FetchToMemory(const std::wstring& url, plat::Event* cancel, ProgressWindow* owner,
                                unsigned progressMessage, const FetchLimits& limits) {
   Release();
-  m_url = url;
   std::unique_ptr<CPageFetcher> fetcher(new (std::nothrow) CPageFetcher);
   int code = FETCH_NO_MEMORY;
   if (fetcher) code = fetcher->Fetch(url, owner, cancel, progressMessage, limits);
@@ -72,7 +71,6 @@ int CDownloader::FetchToMemory(const std::wstring& url, plat::Event* cancel, Pro
     }
   }
   fetcher.reset();
-  m_url.clear();
   return code;
 }
 

@@ -11,9 +11,10 @@
 #include "platform/core/event.h"
 #include "platform/core/geometry.h"
 #include "platform/core/page_buffer.h"
+#include "platform/window/window_types.h"
 
 // The message that carries a FetchProgress snapshot to the wizard dialog.
-inline constexpr unsigned WM_DOWNLOAD_PROGRESS = 0x8003;
+inline constexpr unsigned WM_DOWNLOAD_PROGRESS = plat::kFirstPrivateMessage + 3;
 
 class CDownloader {
  public:
@@ -41,7 +42,6 @@ class CDownloader {
   std::uint32_t m_size = 0;
   bool m_lengthDeclared = false;
   std::atomic<int> m_cancelled{0};  // set from the window's thread
-  std::wstring m_url;
 };
 
 // The dialog's download in progress. The worker replaces and clears it; the

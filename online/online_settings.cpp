@@ -8,7 +8,8 @@
 namespace {
 
 void WhilePending(const CZNXML& document) {
-  while (document.GetStatus() == SETTINGS_PENDING) plat::SleepMs(1);
+  plat::PollUntil([&document] { return document.GetStatus() != SETTINGS_PENDING; }, plat::kForever,
+                  1);
 }
 
 }  // namespace

@@ -10,11 +10,11 @@
 
 namespace {
 
-bool IsFinal(int status) {
-  return status == 4 || status == 0;
+bool IsFinal(FetchStatus status) {
+  return status == FETCH_STATUS_DONE || status == FETCH_STATUS_FAILED;
 }
 
-void RecordStatus(FetchRequest& request, int status) {
+void RecordStatus(FetchRequest& request, FetchStatus status) {
   request.m_status.store(status);
 }
 
@@ -93,7 +93,8 @@ CPageFetcher::~CPageFetcher() {
   m_request->m_resultData.Release();
   // The worker has nothing left to do once its status is final; let it end
   // before its request goes, so no thread outlives the fetch for long.
-  for (int i = 0; i < 1000 && !m_request->m_worker.HasEnded(); ++i) plat::SleepMs(1);
+  constexpr unsigned kWorkerEndWaitMs = 1000;
+  plat::PollUntil([this] { return m_request->m_worker.HasEnded(); }, kWorkerEndWaitMs, 1);
   m_request.reset();
 }
 
@@ -117,7 +118,7 @@ int CPageFetcher::Fetch(const std::wstring& url, ProgressWindow* owner, plat::Ev
   request.m_resultData.Release();
   request.m_errorCode = FETCH_OK;
   request.m_abort = false;
-  request.m_status = 1;
+  request.m_status = FETCH_STATUS_STARTED;
   request.m_url = url;
   request.m_limits = limits;
   request.m_lengthDeclared = false;

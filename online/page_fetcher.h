@@ -25,6 +25,15 @@ enum FetchCode : int {
   FETCH_TOO_LARGE = 9,       // the body is longer than the fetch allows; no result
 };
 
+// A fetch's progress as its worker reports it.
+enum FetchStatus : int {
+  FETCH_STATUS_FAILED = 0,     // ended with an error
+  FETCH_STATUS_STARTED = 1,    // prepared; the worker is starting
+  FETCH_STATUS_CONNECTED = 2,  // the server answered with 200
+  FETCH_STATUS_RECEIVING = 3,  // part of the body has arrived
+  FETCH_STATUS_DONE = 4,       // ended without error
+};
+
 // What one fetch allows; a zero sets no limit.
 struct FetchLimits {
   // A longer body (by its Content-Length, or as it arrives) ends the fetch
@@ -65,8 +74,7 @@ struct FetchRequest {
   // The answer said where its body ends (Content-Length or chunked).
   bool m_lengthDeclared = false;
   int m_errorCode = 0;
-  // 1, 2, 3 while running; 4 ended without error; 0 failed.
-  std::atomic<int> m_status{0};
+  std::atomic<FetchStatus> m_status{FETCH_STATUS_FAILED};
   std::uint64_t m_startTick = 0;
   std::uint64_t m_lastReportTick = 0;
   std::int64_t m_elapsedSeconds = 0;

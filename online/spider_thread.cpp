@@ -25,7 +25,6 @@ CSpiderThread::CSpiderThread(FetchRequest* request, StatusRecorder recorder,
       m_finished(request->m_finished) {}
 
 CSpiderThread::~CSpiderThread() {
-  m_hostName.clear();
   CloseAll();
 }
 
@@ -43,13 +42,13 @@ bool CSpiderThread::Launch(std::unique_ptr<CSpiderThread> spider) {
   return true;
 }
 
-void CSpiderThread::Report(int status) {
+void CSpiderThread::Report(FetchStatus status) {
   m_recordStatus(*m_request, status);
 }
 
 void CSpiderThread::Run() {
   FetchRequest& request = *m_request;
-  Report(1);
+  Report(FETCH_STATUS_STARTED);
   bool ok = CreateSession() && !request.m_url.empty() && !Aborted();
   if (ok) {
     std::wstring url = request.m_url;
@@ -66,29 +65,28 @@ void CSpiderThread::Run() {
   }
   // Everything of the transfer is closed before the final status: once the
   // caller sees it, the request may be gone.
-  m_hostName.clear();
   CloseAll();
   std::shared_ptr<plat::Event> finished = m_finished;
-  Report(ok && request.m_errorCode == FETCH_OK ? 4 : 0);
+  Report(ok && request.m_errorCode == FETCH_OK ? FETCH_STATUS_DONE : FETCH_STATUS_FAILED);
   if (finished) finished->Set();
 }
 
 bool CSpiderThread::CreateSession() {
   const FetchLimits& limits = m_request->m_limits;
   if (limits.deadlineMs != 0) m_deadline = m_request->m_startTick + limits.deadlineMs;
-  m_session.reset(new (std::nothrow) plat::HttpSession(L"ZOV Eziduz"));
+  return OpenSession(L"ZOV Eziduz", 1);
+}
+
+bool CSpiderThread::OpenSession(const std::wstring& agent, int connectRetries) {
+  m_session.reset(new (std::nothrow) plat::HttpSession(agent));
   if (!m_session) return false;
   m_session->SetConnectTimeoutMs(kConnectTimeoutMs);
   m_session->SetConnectBackoffMs(kConnectBackoffMs);
-  m_session->SetConnectRetries(1);
-  ApplyLimits(*m_session);
-  return true;
-}
-
-void CSpiderThread::ApplyLimits(plat::HttpSession& session) const {
+  m_session->SetConnectRetries(connectRetries);
   const FetchLimits& limits = m_request->m_limits;
-  session.SetLowSpeedLimit(limits.lowSpeedBytesPerSecond, limits.lowSpeedSeconds);
-  session.SetDeadline(m_deadline);
+  m_session->SetLowSpeedLimit(limits.lowSpeedBytesPerSecond, limits.lowSpeedSeconds);
+  m_session->SetDeadline(m_deadline);
+  return true;
 }
 
 bool CSpiderThread::TooLarge(std::uint64_t bytes) const {
@@ -98,7 +96,6 @@ bool CSpiderThread::TooLarge(std::uint64_t bytes) const {
 
 void CSpiderThread::CloseAll() {
   m_file.reset();
-  m_connected = false;
   m_session.reset();
 }
 
@@ -113,12 +110,7 @@ int CSpiderThread::SendRequest(const std::wstring& host, const std::wstring& obj
 int CSpiderThread::OpenRequest(const std::wstring& host, const std::wstring& object) {
   m_file.reset();
   if (Aborted()) return 0;
-  if (m_connected && m_hostName != host) m_connected = false;
   if (!m_session) return plat::http_error::kInternal;
-  m_connected = true;
-  if (Aborted()) return 0;
-  m_hostName = host;
-  if (Aborted()) return 0;
   if (const int code = SendRequest(host, object); code != 0) {
     CloseAll();
     if (Aborted()) return 0;
@@ -132,14 +124,7 @@ int CSpiderThread::OpenRequest(const std::wstring& host, const std::wstring& obj
 
 int CSpiderThread::Reconnect(const std::wstring& host, const std::wstring& object) {
   // The second try introduces itself by the host's name.
-  m_session.reset(new (std::nothrow) plat::HttpSession(host));
-  if (!m_session) return plat::http_error::kInternal;
-  m_session->SetConnectTimeoutMs(kConnectTimeoutMs);
-  m_session->SetConnectBackoffMs(kConnectBackoffMs);
-  m_session->SetConnectRetries(2);
-  ApplyLimits(*m_session);
-  m_connected = true;
-  m_hostName = host;
+  if (!OpenSession(host, 2)) return plat::http_error::kInternal;
   if (const int code = SendRequest(host, object); code != 0) {
     CloseAll();
     return code;
@@ -159,7 +144,7 @@ bool CSpiderThread::GetTransfer(const std::wstring& host, const std::wstring& ob
     request.m_errorCode = FETCH_REQUEST_FAILED;
     return false;
   }
-  Report(2);
+  Report(FETCH_STATUS_CONNECTED);
   request.m_lengthDeclared = m_file->LengthDeclared();
   if (const auto length = m_file->ContentLength(); length && TooLarge(*length)) {
     request.m_errorCode = FETCH_TOO_LARGE;
@@ -202,7 +187,7 @@ bool CSpiderThread::GetTransfer(const std::wstring& host, const std::wstring& ob
       }
       if (chunk != 0) {
         std::memcpy(data.data() + used, readBuffer.data(), chunk);
-        Report(3);
+        Report(FETCH_STATUS_RECEIVING);
       }
     }
     request.m_bytesReceived += chunk;

@@ -13,7 +13,7 @@
 
 class CSpiderThread {
  public:
-  using StatusRecorder = void (*)(FetchRequest& request, int status);
+  using StatusRecorder = void (*)(FetchRequest& request, FetchStatus status);
 
   CSpiderThread(FetchRequest* request, StatusRecorder recorder, unsigned progressMessage);
   ~CSpiderThread();
@@ -26,10 +26,11 @@ class CSpiderThread {
 
  private:
   void Run();
-  void Report(int status);
+  void Report(FetchStatus status);
   bool CreateSession();
+  // A session that introduces itself as agent, with the fetch's limits.
+  bool OpenSession(const std::wstring& agent, int connectRetries);
   void CloseAll();
-  void ApplyLimits(plat::HttpSession& session) const;
   int OpenRequest(const std::wstring& host, const std::wstring& object);
   int SendRequest(const std::wstring& host, const std::wstring& object);
   int Reconnect(const std::wstring& host, const std::wstring& object);
@@ -43,9 +44,7 @@ class CSpiderThread {
   FetchRequest* m_request;
   std::uint64_t m_reportInterval = 500;
   std::unique_ptr<plat::HttpSession> m_session;
-  bool m_connected = false;
   std::unique_ptr<plat::HttpRequest> m_file;
-  std::wstring m_hostName;  // host of the current connection
   plat::HttpScheme m_scheme = plat::HttpScheme::kHttp;
   unsigned m_port = 80;
   std::uint64_t m_deadline = 0;  // TickMs by which the fetch ends; 0 none

@@ -12,6 +12,10 @@
 namespace {
 
 constexpr int kIdlePassesBeforeEnd = 20;
+// A fetch still running is looked at every kLookEveryMs for up to
+// kSettingsWaitMs more.
+constexpr unsigned kLookEveryMs = 100;
+constexpr unsigned kSettingsWaitMs = 8000;
 
 // Lines of the document, each followed by '\n', without the XML declaration.
 // A line break is one '\r' or '\n', together with one more directly after it.
@@ -84,8 +88,8 @@ int CZNXML::RequestFetch(const std::wstring& url, bool probe) {
     return m_status.load() == SETTINGS_PENDING && !g_applicationClosing.load();
   };
   if (pending()) {
-    plat::SleepMs(100);
-    for (int i = 0; i < 80 && pending(); ++i) plat::SleepMs(100);
+    plat::SleepMs(kLookEveryMs);
+    plat::PollUntil([&pending] { return !pending(); }, kSettingsWaitMs, kLookEveryMs);
     if (m_status.load() == SETTINGS_PENDING) return 0;
   }
   std::lock_guard lock(m_threadLock);
@@ -133,9 +137,7 @@ void CZNXML::Stop(unsigned waitMs) {
         running = true;
       }
     }
-    for (unsigned waited = 0; running && waited < waitMs && !end.HasEnded(); waited += 100) {
-      plat::SleepMs(100);
-    }
+    if (running) plat::PollUntil([&end] { return end.HasEnded(); }, waitMs, kLookEveryMs);
   }
   m_stopNesting.fetch_sub(1);
 }

@@ -9,6 +9,7 @@
 #include "platform/core/time.h"
 #include "platform/core/wide_text.h"
 #include "platform/net/http.h"
+#include "platform/window/window_types.h"
 #include "tests/online/recording_window.h"
 #include "tests/support/http_server.h"
 #include "tests/support/scoped_env.h"
@@ -20,7 +21,7 @@ using testsupport::HttpReply;
 using testsupport::HttpServer;
 using testsupport::ScopedConnectTo;
 
-constexpr unsigned kProgressMessage = 0x8003;
+constexpr unsigned kProgressMessage = plat::kFirstPrivateMessage + 3;
 
 std::string Bytes(const CPageFetcher& fetcher) {
   if (fetcher.ResultData() == nullptr) return {};
