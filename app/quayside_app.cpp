@@ -5,6 +5,7 @@
 #include "app/app_folders.h"
 #include "app/quayside_dlg.h"
 #include "app/thread.h"
+#include "app/wizard_owner.h"
 #include "platform/core/instance_lock.h"
 #include "platform/core/time.h"
 #include "platform/fs/drive_table.h"
@@ -52,7 +53,7 @@ bool CQuaysideApp::InitInstance() {
   }
   g_programFolder = plat::ProgramFolder();
 
-  auto dialog = std::make_unique<CQuaysideDlg>();
+  WizardOwner dialog = MakeWizard();
   SetMessageBoxHook([window = dialog->ref()](const std::wstring& text, unsigned type) {
     // Once the wizard closes no box may hold up its end. The close begins on
     // the window's thread, so the box is asked for there too: a worker's box
@@ -68,10 +69,6 @@ bool CQuaysideApp::InitInstance() {
   SetMessageBoxOwner(nullptr);
   m_exitCode = result == kWizardFailed || result < 0 ? 1 : 0;
 
-  dialog->Shutdown();
-  // A worker stuck past both budgets still uses the dialog: it is left to the
-  // end of the process instead of being freed under it.
-  if (!dialog->WorkerEnded()) (void)dialog.release();
   dialog.reset();
   SetMessageBoxHook(nullptr);
   return false;

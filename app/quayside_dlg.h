@@ -78,9 +78,10 @@ class CQuaysideDlg : public CSkinDialog,
   void DrawProgressNow() override;  // window's thread
   void PostProgress(unsigned message, std::unique_ptr<FetchProgress> snapshot) override;
 
-  // The steps of destruction that must come before the members go: the cache
-  // folder removed, the settings fetch stopped, the worker stopped (4 s).
-  // Safe to call more than once; the destructor calls it.
+  // The steps of destruction that must come before the members go: the worker
+  // stopped (4 s), the cache folder removed, the settings fetch stopped. Safe
+  // to call more than once; the owner (wizard_owner.h) calls it before any
+  // part of the dialog is destroyed, the destructor once more.
   void Shutdown();
   // True unless the setup worker still runs (it clears m_workerThread last).
   bool WorkerEnded() const { return m_workerThread.load() == nullptr; }

@@ -11,13 +11,19 @@
 #include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 
+#include "platform/core/thread.h"
 #include "platform/core/wide_text.h"
 #include "platform/fs/drive_paths.h"
 #include "platform/fs/drive_table.h"
+#include "platform/fs/file_faults.h"
 
 namespace plat {
 namespace {
@@ -37,6 +43,108 @@ std::string TempNameFor(const std::string& name) {
   std::string temp = "." + name + ".";
   for (unsigned char r : random) temp += kChars[r % (sizeof kChars - 1)];
   return temp;
+}
+
+std::atomic<FileFaults*> gFaults{nullptr};
+
+// The system calls of the safe write, each failing first as the faults say.
+int FaultOr(int (FileFaults::*hook)()) {
+  FileFaults* faults = gFaults.load();
+  const int error = faults != nullptr ? (faults->*hook)() : 0;
+  errno = error;
+  return error;
+}
+
+fsdetail::Fd CreateTemp(const fsdetail::Location& at, const std::string& name, mode_t mode) {
+  if (FaultOr(&FileFaults::OnCreate) != 0) return fsdetail::Fd();
+  return fsdetail::OpenIn(at, name, O_WRONLY | O_CREAT | O_EXCL, mode);
+}
+
+ssize_t WriteSome(int fd, const char* data, std::uint64_t offset, std::size_t size) {
+  if (FileFaults* faults = gFaults.load()) {
+    if (const int error = faults->OnWrite(offset, size); error != 0) {
+      errno = error;
+      return -1;
+    }
+  }
+  return write(fd, data, size);
+}
+
+int Fsync(int fd) {
+  return FaultOr(&FileFaults::OnFsync) != 0 ? -1 : fsync(fd);
+}
+
+int RenameAt(int folder, const char* from, const char* to) {
+  return FaultOr(&FileFaults::OnRename) != 0 ? -1 : renameat(folder, from, folder, to);
+}
+
+// A drive that does not answer (a dying stick, a hung network mount) must not
+// hold up its caller: statvfs runs on a thread of its own and is waited for
+// until this long after it began. Calls for a drive while one is under way
+// share it, so a drive whose call hangs fails at once until that call ends.
+constexpr unsigned kStatfsPatienceMs = 500;
+
+struct PendingStatfs {
+  std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+  std::mutex mutex;
+  std::condition_variable done;
+  bool finished = false;
+  int result = -1;
+  struct statvfs info {};
+};
+
+struct StatfsCalls {
+  std::mutex mutex;
+  std::map<std::string, std::shared_ptr<PendingStatfs>> underWay;
+};
+// Never destroyed: a call that hangs may end while the process exits.
+StatfsCalls& Calls() {
+  static auto* calls = new StatfsCalls;
+  return *calls;
+}
+
+// The call under way for key, or a new one on folder; null when none could
+// be started.
+std::shared_ptr<PendingStatfs> StatfsCall(const std::string& key, int folder) {
+  std::lock_guard lock(Calls().mutex);
+  if (const auto it = Calls().underWay.find(key); it != Calls().underWay.end()) return it->second;
+  // The call's own descriptor: it may outlive the caller's.
+  auto own = std::make_shared<fsdetail::Fd>(fcntl(folder, F_DUPFD_CLOEXEC, 0));
+  if (!*own) return nullptr;
+  auto pending = std::make_shared<PendingStatfs>();
+  auto thread = Thread::Start([key, own, pending] {
+    struct statvfs info {};
+    const int result = fstatvfs(own->get(), &info);
+    {
+      // Gone from the list before anyone sees the answer, so the next call
+      // for the drive is made afresh.
+      std::lock_guard lock(Calls().mutex);
+      Calls().underWay.erase(key);
+    }
+    {
+      std::lock_guard lock(pending->mutex);
+      pending->finished = true;
+      pending->result = result;
+      pending->info = info;
+    }
+    pending->done.notify_all();
+  });
+  if (!thread) return nullptr;
+  thread->Detach();
+  Calls().underWay[key] = pending;
+  return pending;
+}
+
+std::optional<struct statvfs> StatvfsWithin(const std::string& key, int folder, unsigned ms) {
+  const std::shared_ptr<PendingStatfs> pending = StatfsCall(key, folder);
+  if (!pending) return std::nullopt;
+  std::unique_lock lock(pending->mutex);
+  if (!pending->done.wait_until(lock, pending->start + std::chrono::milliseconds(ms),
+                                [&] { return pending->finished; }) ||
+      pending->result != 0) {
+    return std::nullopt;
+  }
+  return pending->info;
 }
 
 EntryKind KindOfMode(mode_t mode) {
@@ -76,6 +184,10 @@ bool MatchesPattern(std::wstring_view name, std::wstring_view pattern) {
 }
 
 }  // namespace
+
+FileFaults* SetFileFaults(FileFaults* faults) {
+  return gFaults.exchange(faults);
+}
 
 File OpenFile(std::wstring_view path, const char* mode) {
   if (mode == nullptr) return nullptr;
@@ -139,7 +251,7 @@ bool WriteFileSafely(std::wstring_view path, const void* data, std::size_t size)
   fsdetail::Fd fd;
   for (int attempt = 0; attempt < 8 && !fd; ++attempt) {
     temp = TempNameFor(at->name);
-    fd = fsdetail::OpenIn(*at, temp, O_WRONLY | O_CREAT | O_EXCL, mode);
+    fd = CreateTemp(*at, temp, mode);
     if (!fd && errno != EEXIST) return false;
   }
   if (!fd) return false;
@@ -148,7 +260,7 @@ bool WriteFileSafely(std::wstring_view path, const void* data, std::size_t size)
   std::size_t done = 0;
   bool ok = true;
   while (ok && done < size) {
-    const ssize_t n = write(fd.get(), bytes + done, size - done);
+    const ssize_t n = WriteSome(fd.get(), bytes + done, done, size - done);
     if (n > 0) {
       done += static_cast<std::size_t>(n);
     } else if (n < 0 && errno == EINTR) {
@@ -157,15 +269,15 @@ bool WriteFileSafely(std::wstring_view path, const void* data, std::size_t size)
       ok = false;  // a full device gives 0 or ENOSPC
     }
   }
-  ok = ok && fsync(fd.get()) == 0;
+  ok = ok && Fsync(fd.get()) == 0;
   ok = close(fd.Release()) == 0 && ok;
-  ok = ok && renameat(folder, temp.c_str(), folder, at->name.c_str()) == 0;
+  ok = ok && RenameAt(folder, temp.c_str(), at->name.c_str()) == 0;
   if (!ok) {
     unlinkat(folder, temp.c_str(), 0);
     return false;
   }
   // The rename is durable only once the folder is flushed too.
-  return fsync(folder) == 0 || errno == EINVAL;  // EINVAL: the file system has nothing to flush
+  return Fsync(folder) == 0 || errno == EINVAL;  // EINVAL: the file system has nothing to flush
 }
 
 int RemoveStaleTemporaries(std::wstring_view path) {
@@ -278,12 +390,13 @@ std::optional<DiskSpace> QueryDiskSpace(std::wstring_view path) {
         fsdetail::Fd(openat(at->folder.get(), at->name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
     if (!entry) return std::nullopt;
   }
-  struct statvfs fs;
-  if (fstatvfs(entry ? entry.get() : at->folder.get(), &fs) != 0) return std::nullopt;
+  const std::optional<struct statvfs> fs = StatvfsWithin(
+      EncodeUtf8(path), entry ? entry.get() : at->folder.get(), kStatfsPatienceMs);
+  if (!fs) return std::nullopt;
   DiskSpace space;
-  space.totalBytes = std::uint64_t{fs.f_blocks} * fs.f_frsize;
-  space.freeBytes = std::uint64_t{fs.f_bavail} * fs.f_frsize;
-  space.totalFreeBytes = std::uint64_t{fs.f_bfree} * fs.f_frsize;
+  space.totalBytes = std::uint64_t{fs->f_blocks} * fs->f_frsize;
+  space.freeBytes = std::uint64_t{fs->f_bavail} * fs->f_frsize;
+  space.totalFreeBytes = std::uint64_t{fs->f_bfree} * fs->f_frsize;
   const DriveTable drives = DriveTable::Current();
   const DriveTable::Drive* drive =
       path.size() >= 2 && path[1] == L':' ? drives.Find(path[0]) : nullptr;

@@ -63,7 +63,9 @@ struct DiskSpace {
   std::uint64_t freeBytes = 0;       // available to this user
   std::uint64_t totalFreeBytes = 0;  // free on the file system, reserved blocks included
 };
-// Sizes of the file system holding path, capped as its drive says.
+// Sizes of the file system holding path, capped as its drive says. A file
+// system that takes more than half a second to answer counts as absent, and
+// stays so while that call hangs; the caller is never held up longer.
 std::optional<DiskSpace> QueryDiskSpace(std::wstring_view path);
 
 }  // namespace plat

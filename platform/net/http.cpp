@@ -74,6 +74,24 @@ int ToHttpError(CURLcode code) {
   }
 }
 
+// "HTTP/1.1 200 OK": the protocol as written, a version, a space, three
+// digits, then the end of the line or a space.
+bool IsStatusLine(std::string_view line) {
+  const auto digit = [&](std::size_t i) {
+    return i < line.size() && line[i] >= '0' && line[i] <= '9';
+  };
+  if (line.substr(0, 5) != "HTTP/" || !digit(5)) return false;
+  std::size_t i = 6;
+  if (i < line.size() && line[i] == '.') {
+    if (!digit(i + 1)) return false;
+    i += 2;
+  }
+  if (i >= line.size() || line[i] != ' ' || !digit(i + 1) || !digit(i + 2) || !digit(i + 3))
+    return false;
+  i += 4;
+  return i == line.size() || line[i] == ' ' || line[i] == '\r' || line[i] == '\n';
+}
+
 // Escapes what may not stand in a request line as it is.
 std::string EscapeObject(std::wstring_view object) {
   static constexpr char kHex[] = "0123456789ABCDEF";
@@ -133,6 +151,8 @@ struct HttpRequest::Impl {
   bool connected = false;
   bool headersDone = false;
   bool chunked = false;
+  bool statusLineNext = true;  // the next header line begins a header block
+  bool badStatusLine = false;
   bool finished = false;
   CURLcode result = CURLE_OK;
   long status = 0;
@@ -170,6 +190,11 @@ struct HttpRequest::Impl {
     auto* self = static_cast<Impl*>(user);
     const std::size_t length = size * count;
     self->lastActivity = TickMs();
+    if (self->statusLineNext) {
+      // libcurl takes a status line it cannot read for a 200.
+      self->statusLineNext = false;
+      if (!IsStatusLine(std::string_view(data, length))) self->badStatusLine = true;
+    }
     if (length > 18 && strncasecmp(data, "transfer-encoding:", 18) == 0) {
       std::string value(data + 18, length - 18);
       for (char& c : value) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -179,6 +204,7 @@ struct HttpRequest::Impl {
     }
     // The blank line ends a header block; 1xx blocks come before the real one.
     if (length <= 2 && (length == 0 || data[0] == '\r' || data[0] == '\n')) {
+      self->statusLineNext = true;
       long code = 0;
       curl_easy_getinfo(self->easy, CURLINFO_RESPONSE_CODE, &code);
       if (code >= 200) {
@@ -209,7 +235,8 @@ struct HttpRequest::Impl {
   int StartTransfer() {
     pending.clear();
     pendingOffset = 0;
-    paused = connected = headersDone = chunked = finished = false;
+    paused = connected = headersDone = chunked = finished = badStatusLine = false;
+    statusLineNext = true;
     result = CURLE_OK;
     status = 0;
     easy = curl_easy_init();
@@ -317,7 +344,7 @@ int HttpRequest::Send() {
     d.DropTransfer();
     if (const int code = d.StartTransfer(); code != 0) return code;
     const int code = d.Run([&d] { return d.headersDone; });
-    if (code == 0) return 0;
+    if (code == 0) return d.badStatusLine ? http_error::kInvalidServerResponse : 0;
     const bool connectFailed =
         !d.connected && (code == http_error::kCannotConnect || code == http_error::kTimeout);
     if (!connectFailed || attempt >= d.session.connectAttempts()) return code;

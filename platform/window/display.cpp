@@ -98,8 +98,14 @@ bool RaiseWindowWithProperty(const std::string& name) {
 
 int DispatchPending() {
   if (!IsWindowThread()) return 0;
+  // A worker that keeps asking faster than the window serves it would
+  // otherwise hold the caller here for ever.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
   int handled = 0;
-  while (detail::DispatchOne()) ++handled;
+  while (detail::DispatchOne()) {
+    ++handled;
+    if (std::chrono::steady_clock::now() >= deadline) break;
+  }
   return handled;
 }
 
@@ -108,9 +114,10 @@ bool DispatchUntil(const std::function<bool()>& done, unsigned timeoutMs) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
     if (done()) return true;
-    if (detail::DispatchOne()) continue;
+    const bool handled = detail::DispatchOne();
     const auto now = std::chrono::steady_clock::now();
-    if (now >= deadline) return done();
+    if (now >= deadline) return done();  // also when work keeps coming
+    if (handled) continue;
     // done() may turn true on another thread without waking the loop.
     detail::WaitForWork(std::min(deadline, now + std::chrono::milliseconds(10)));
   }

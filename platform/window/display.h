@@ -33,10 +33,11 @@ Rect WorkArea();
 bool RaiseWindowWithProperty(const std::string& name);
 
 // Window thread: handles everything that is waiting, paints, and returns the
-// number of items handled. Returns at once when nothing is waiting.
+// number of items handled. Returns at once when nothing is waiting, and after
+// at most 2 s when new work keeps coming.
 int DispatchPending();
 // Window thread: runs the message loop until done() is true (checked at least
-// every 10 ms) or the time is up; returns done().
+// every 10 ms) or the time is up, busy or not; returns done().
 bool DispatchUntil(const std::function<bool()>& done, unsigned timeoutMs);
 
 }  // namespace plat

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "app/app_folders.h"
+#include "tests/support/scripted_faults.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -234,6 +236,32 @@ TEST_F(LanguageFolder, LanguageBytes) {
     EXPECT_EQ(in.get(), want) << language;
   }
   EXPECT_FALSE(WriteLanguageByte((dir_.path() / "missing" / "Language.bin").wstring(), 0));
+}
+
+// A write that fails anywhere leaves the byte that was there and nothing else.
+TEST_F(LanguageFolder, AFailedWriteKeepsTheOldByte) {
+  const auto folder = dir_.path() / "SWAYMO";
+  std::filesystem::create_directories(folder);
+  dir_.Write("SWAYMO/Language.bin", std::string(1, '\x02'));
+  using testsupport::ScriptedFaults;
+  const struct {
+    int ScriptedFaults::*call;
+    int error;
+  } cases[] = {{&ScriptedFaults::create, EROFS},
+               {&ScriptedFaults::write, EIO},
+               {&ScriptedFaults::fsync, EIO},
+               {&ScriptedFaults::rename, EIO}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.error);
+    ScriptedFaults faults;
+    faults.*c.call = c.error;
+    EXPECT_FALSE(WriteLanguageByte((folder / "Language.bin").wstring(), LANGUAGE_JAPANESE));
+    std::ifstream in(folder / "Language.bin", std::ios::binary);
+    EXPECT_EQ(in.get(), 2);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder),
+                            std::filesystem::directory_iterator()),
+              1);
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -31,6 +32,7 @@
 #include "platform/window/headless/headless.h"
 #include "platform/window/window_ref.h"
 #include "tests/app/wizard_fixture.h"
+#include "tests/support/blocking_fuse.h"
 #include "tests/support/fat_image.h"
 #include "tests/support/http_server.h"
 #include "tests/support/scoped_env.h"
@@ -684,6 +686,90 @@ TEST_F(EndToEnd, HttpsPackageWithItsDigest) {
   EXPECT_EQ(ReadFile(Eboot()), package);
   EXPECT_EQ(secure.CountRequests("/tls/EBOOT.PBP"), 1u);
   EXPECT_EQ(server_.CountRequests("/tls/EBOOT.PBP"), 0u);  // never in the clear
+
+// The stick is pulled out (its file system lazily unmounted) while the
+// package is on its way: the wizard shows the failed screen, never the
+// finished one, and goes on running.
+TEST_F(EndToEnd, StickPulledOutDuringTheTransferShowsTheFailedScreen) {
+  HttpReply slow = HttpReply::Ok(PackageBody("/ml/EBOOT.PBP"));
+  slow.paceBytes = 30'000;
+  slow.paceMs = 100;
+  server_.Serve("/ml/EBOOT.PBP", slow);
+  PlugPsp();
+  CQuaysideDlg& dlg = Open();
+  ChooseEnglishAndFindThePsp();
+  Press(IDC_NEXT);
+  ASSERT_TRUE(RunUntil([&] { return server_.CountRequests("/ml/EBOOT.PBP") == 1; }));
+  RunFor(200);
+  tmpfs_->Unmount();
+  ASSERT_TRUE(WaitForState(WIZARD_STATE_INSTALL_FAILED)) << Trace();
+  RunFor(1200);
+  EXPECT_EQ(std::count(states_.begin(), states_.end(), WIZARD_STATE_FINISHED), 0) << Trace();
+  EXPECT_FALSE(dlg.closing());
+  const auto start = plat::TickMs();
+  Press(IDC_EXIT);
+  EXPECT_LT(plat::TickMs() - start, 2'000u);
+  EXPECT_TRUE(dlg.WorkerEnded());
+}
+
+// Drives D and F are a file system whose statfs never answers (F is searched
+// before the stick on E, D is the first the user's own choice tries): the
+// window thread keeps serving, the user's drive choice moves on, and Exit
+// ends everything within 2 s.
+TEST_F(EndToEnd, ADriveThatNeverAnswersHoldsUpNeitherTheWindowNorTheExit) {
+  testsupport::BlockingStatfsMount hanging;
+  if (!hanging.Mounted()) GTEST_SKIP() << hanging.Reason();
+  // A defect shows as a failure, not as a test that never ends.
+  const std::jthread watchdog([&](const std::stop_token& stop) {
+    for (int i = 0; i < 300 && !stop.stop_requested(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    hanging.Release();
+  });
+  SetDrives("D=" + hanging.path().string() + ",E=" + stick_.string() +
+            ",F=" + hanging.path().string());
+  PlugPsp();
+  CQuaysideDlg& dlg = Open();
+  Click({70, 187});
+  std::uint64_t last = plat::TickMs();
+  std::uint64_t longestGap = 0;
+  const auto served = [&] {
+    const std::uint64_t now = plat::TickMs();
+    longestGap = std::max(longestGap, now - last);
+    last = now;
+  };
+  ASSERT_TRUE(RunUntil(
+      [&] {
+        served();
+        return hanging.StatfsCalls() > 0 && dlg.wizardState() == WIZARD_STATE_CONNECT_PSP;
+      },
+      10'000))
+      << Trace();
+  RunUntil(
+      [&] {
+        served();
+        return false;
+      },
+      1'000);
+  EXPECT_LT(longestGap, 1'000u);
+
+  auto start = plat::TickMs();
+  Press(IDC_SELECT);  // tries D first
+  EXPECT_LT(plat::TickMs() - start, 1'000u);
+  EXPECT_EQ(dlg.wizardState(), WIZARD_STATE_CHOOSE_DRIVE);
+  // D never tells its size: the choice moves on to E.
+  EXPECT_TRUE(RunUntil(
+      [&] {
+        served();
+        return dlg.driveLetter() == L'E';
+      },
+      5'000))
+      << Trace();
+  EXPECT_LT(longestGap, 1'000u);
+
+  start = plat::TickMs();
+  Press(IDC_EXIT);
+  EXPECT_LT(plat::TickMs() - start, 2'000u);
+  EXPECT_TRUE(dlg.closing());
 }
 
 }  // namespace

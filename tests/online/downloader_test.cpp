@@ -16,6 +16,7 @@
 #include "platform/core/wide_text.h"
 #include "platform/crypto/sha256.h"
 #include "tests/support/http_server.h"
+#include "tests/support/scripted_faults.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/tmpfs_mount.h"
 
@@ -297,6 +298,40 @@ TEST_F(Download, PackagesTheStickCannotTakeAreRefusedAndRoomIsMadeOnlyWhenNeeded
   EXPECT_EQ(DownloadToFile(dialog_, nullptr, L"http://f.example/fits", target), DOWNLOAD_WRITTEN);
   EXPECT_EQ(ReadFile(eboot), package);
   EXPECT_EQ(Names(stick.path()), std::vector<std::string>{"EBOOT.PBP"});
+}
+
+// A package that arrived whole but cannot be written: the package that was
+// on the stick stays as it was and nothing else is left there.
+TEST_F(Download, WriteFaultsKeepThePreviousPackage) {
+  struct Case {
+    const char* name;
+    int create, write, fsync, rename;
+    std::uint64_t writeLimit;
+  };
+  constexpr std::uint64_t kAll = testsupport::ScriptedFaults::kNoLimit;
+  const Case cases[] = {
+      {"read-only stick", EROFS, 0, 0, 0, kAll}, {"I/O error on write", 0, EIO, 0, 0, kAll},
+      {"full after 64 KiB", 0, 0, 0, 0, 65536},  {"I/O error on fsync", 0, 0, EIO, 0, kAll},
+      {"failed rename", 0, 0, 0, EXDEV, kAll},
+  };
+  server_.Serve("/pkg", HttpReply::Ok(std::string(200000, 'N')));
+  const fs::path folder = dir_.path() / "UPDATE";
+  fs::create_directories(folder);
+  std::ofstream(folder / "EBOOT.PBP") << "old version";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testsupport::ScriptedFaults faults;
+    faults.create = c.create;
+    faults.write = c.write;
+    faults.fsync = c.fsync;
+    faults.rename = c.rename;
+    faults.writeLimit = c.writeLimit;
+    EXPECT_EQ(
+        DownloadToFile(dialog_, nullptr, L"http://f.example/pkg", Wide(folder) + L"\\EBOOT.PBP"),
+        DOWNLOAD_NOT_WRITTEN);
+    EXPECT_EQ(ReadFile(folder / "EBOOT.PBP"), "old version");
+    EXPECT_EQ(Names(folder), std::vector<std::string>{"EBOOT.PBP"});
+  }
 }
 
 TEST(DownloadProgress, SnapshotsBecomePercentAmountAndSpeed) {

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/private_mounts.h"
+
 extern char** environ;
 
 namespace testsupport {
@@ -63,6 +65,11 @@ FatImage::FatImage(unsigned kib, std::initializer_list<const char*> folders,
   }
   if (access("/dev/fuse", R_OK | W_OK) != 0) {
     reason_ = "no /dev/fuse on this machine";
+    return;
+  }
+  if (!PrivateMountsFailure().empty()) {
+    // A mount made outside a namespace of its own outlives an aborted test.
+    reason_ = PrivateMountsFailure();
     return;
   }
   image_ = dir_.path() / "stick.img";

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "tests/support/private_mounts.h"
+
 namespace testsupport {
 
 TmpfsMount::TmpfsMount(const std::string& options, const std::filesystem::path& parent)
@@ -25,6 +27,11 @@ TmpfsMount::~TmpfsMount() {
 }
 
 bool TmpfsMount::Mount() {
+  if (!PrivateMountsFailure().empty()) {
+    // A mount made outside a namespace of its own outlives an aborted test.
+    reason_ = PrivateMountsFailure();
+    return false;
+  }
   if (mount("tmpfs", path_.c_str(), "tmpfs", 0, options_.c_str()) != 0) {
     reason_ = "cannot mount tmpfs (" + options_ + "): " + std::strerror(errno) +
               " (these tests need root)";

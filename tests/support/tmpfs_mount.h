@@ -1,6 +1,7 @@
 #pragma once
 // A small tmpfs mounted on a fresh folder for the life of the fixture (needs
-// root). Tests call Mounted() and skip with Reason() when it failed.
+// root), in the test process's own mount namespace (private_mounts.h). Tests
+// call Mounted() and skip with Reason() when it failed.
 #include <filesystem>
 #include <string>
 

@@ -1,0 +1,13 @@
+#pragma once
+// The mount namespace of a test process that mounts. The process enters a
+// namespace of its own before main (while it has one thread, as unshare
+// requires) with private propagation, so every mount it makes ends with it,
+// even when it aborts, and none is seen outside it.
+#include <string>
+
+namespace testsupport {
+
+// Empty when the process has its own mount namespace; otherwise why not.
+const std::string& PrivateMountsFailure();
+
+}  // namespace testsupport
