@@ -58,6 +58,17 @@ int ToHttpError(DWORD error) {
       return http_error::kConnectionReset;
     case ERROR_HTTP_INVALID_SERVER_RESPONSE:
       return http_error::kInvalidServerResponse;
+    case ERROR_INTERNET_INVALID_CA:
+    case ERROR_INTERNET_SEC_CERT_DATE_INVALID:
+    case ERROR_INTERNET_SEC_CERT_CN_INVALID:
+    case ERROR_INTERNET_SEC_CERT_ERRORS:
+    case ERROR_INTERNET_SEC_CERT_NO_REV:
+    case ERROR_INTERNET_SEC_CERT_REV_FAILED:
+    case ERROR_INTERNET_SEC_CERT_REVOKED:
+    case ERROR_INTERNET_SEC_INVALID_CERT:
+      return http_error::kCertificateInvalid;
+    case ERROR_INTERNET_SECURITY_CHANNEL_ERROR:
+      return http_error::kSecureChannelError;
     default:
       return http_error::kInternal;
   }
@@ -123,16 +134,19 @@ struct HttpRequest::Impl {
   const std::atomic<bool>* abort;  // never null
   std::wstring host;
   INTERNET_PORT port = 0;
+  bool secure = false;
   std::wstring object;
   std::shared_ptr<Calls> calls = std::make_shared<Calls>();
   std::thread thread;
 
-  bool secure = false;  // https: TLS with the certificate verified, never plain HTTP
   int status = 0;
   std::uint64_t contentLength = 0;
   bool lengthKnown = false;
   bool chunked = false;
   std::uint64_t bodyReceived = 0;
+  // The low-speed window: when it began and what arrived since.
+  std::uint64_t speedStart = 0;
+  std::uint64_t speedBytes = 0;
   std::vector<char> pending;  // body bytes read and not yet handed out
   std::size_t pendingOffset = 0;
 
@@ -150,6 +164,21 @@ struct HttpRequest::Impl {
   }
 
   bool Aborted() const { return abort->load(); }
+
+  // Past the session's deadline, or slower than its low-speed limit for a
+  // whole window.
+  bool TimedOut() {
+    const std::uint64_t now = TickMs();
+    if (session.deadline() != 0 && now >= session.deadline()) return true;
+    if (session.lowSpeedBytes() == 0 || session.lowSpeedSeconds() == 0) return false;
+    const std::uint64_t window = std::uint64_t{session.lowSpeedSeconds()} * 1000;
+    if (now - speedStart < window) return false;
+    if (speedBytes < std::uint64_t{session.lowSpeedBytes()} * session.lowSpeedSeconds())
+      return true;
+    speedStart = now;
+    speedBytes = 0;
+    return false;
+  }
 
   void CloseAll() {
     std::lock_guard lock(calls->mutex);
@@ -184,9 +213,9 @@ struct HttpRequest::Impl {
     calls->wake.notify_all();
     while (!calls->wake.wait_for(lock, std::chrono::milliseconds(kAbortPollMs),
                                  [&] { return calls->done; })) {
-      if (Aborted()) {
+      if (Aborted() || TimedOut()) {
         calls->CloseAllLocked();
-        error = ERROR_INTERNET_OPERATION_CANCELLED;
+        error = Aborted() ? ERROR_INTERNET_OPERATION_CANCELLED : ERROR_INTERNET_TIMEOUT;
         return false;
       }
     }
@@ -234,9 +263,6 @@ struct HttpRequest::Impl {
   }
 
   void ReadContentLength() {
-    wchar_t coding[64] = {};
-    chunked = Query(HTTP_QUERY_TRANSFER_ENCODING, coding, sizeof coding - sizeof coding[0]) &&
-              std::wstring(coding).find(L"chunked") != std::wstring::npos;
     wchar_t text[32] = {};
     lengthKnown = false;
     contentLength = 0;
@@ -247,6 +273,12 @@ struct HttpRequest::Impl {
       contentLength = value;
       lengthKnown = true;
     }
+  }
+
+  void ReadTransferEncoding() {
+    wchar_t text[64] = {};
+    chunked = Query(HTTP_QUERY_TRANSFER_ENCODING, text, sizeof text - sizeof text[0]) &&
+              std::wstring_view(text).find(L"chunked") != std::wstring_view::npos;
   }
 };
 
@@ -272,6 +304,9 @@ int HttpRequest::Send() {
   Impl& d = *impl_;
   if (d.host.empty()) return http_error::kInvalidUrl;
   d.status = 0;
+  d.speedStart = TickMs();
+  d.speedBytes = 0;
+  if (d.TimedOut()) return http_error::kTimeout;
   for (unsigned attempt = 1;; ++attempt) {
     if (const int code = d.OpenHandles(); code != 0) {
       d.CloseAll();
@@ -300,6 +335,7 @@ int HttpRequest::Send() {
   }
   d.status = static_cast<int>(status);
   d.ReadContentLength();
+  d.ReadTransferEncoding();
   d.bodyReceived = 0;
   d.pending.clear();
   d.pendingOffset = 0;
@@ -311,13 +347,12 @@ int HttpRequest::StatusCode() const {
 }
 
 std::optional<std::uint64_t> HttpRequest::ContentLength() const {
-  const Impl& d = *impl_;
-  if (d.status == 0 || d.chunked || !d.lengthKnown) return std::nullopt;
-  return d.contentLength;
+  if (impl_->status == 0 || !impl_->lengthKnown || impl_->chunked) return std::nullopt;
+  return impl_->contentLength;
 }
 
 bool HttpRequest::LengthDeclared() const {
-  return impl_->chunked || ContentLength().has_value();
+  return impl_->lengthKnown || impl_->chunked;
 }
 
 int HttpRequest::Read(void* buffer, std::size_t size, std::size_t* received) {
@@ -327,6 +362,7 @@ int HttpRequest::Read(void* buffer, std::size_t size, std::size_t* received) {
   if (size == 0) return 0;
   if (d.Aborted()) return http_error::kCancelled;
   if (d.pendingOffset == d.pending.size()) {
+    if (d.TimedOut()) return http_error::kTimeout;
     // The thread reads into a block of its own, so an abandoned read never
     // writes into the caller's buffer; small reads are served from it.
     const DWORD want = static_cast<DWORD>(std::clamp<std::size_t>(size, kReadBlock, kReadLimit));
@@ -339,10 +375,11 @@ int HttpRequest::Read(void* buffer, std::size_t size, std::size_t* received) {
     if (!d.Blocking(read, error)) return d.Failure(error);
     if (d.Aborted()) return http_error::kCancelled;
     // WinINet ends a cut body like a whole one; its declared length tells.
-    if (*got == 0 && d.lengthKnown && d.bodyReceived < d.contentLength) {
+    if (*got == 0 && d.lengthKnown && !d.chunked && d.bodyReceived < d.contentLength) {
       return http_error::kConnectionAborted;
     }
     d.bodyReceived += *got;
+    d.speedBytes += *got;
     chunk->resize(*got);
     d.pending = std::move(*chunk);
     d.pendingOffset = 0;

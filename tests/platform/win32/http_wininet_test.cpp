@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -151,6 +152,47 @@ TEST_F(WinInet, AnAbortEndsABlockedReadAsCancelled) {
   aborter.join();
   EXPECT_EQ(status, 200);
   EXPECT_LT(body.size(), 100000u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(WinInet, TheDeclaredLengthIsReported) {
+  server_->Serve("/doc", HttpReply::Ok("abc"));
+  plat::HttpRequest request(session_, &abort_);
+  ASSERT_EQ(request.Open(L"127.0.0.1", 80, L"/doc"), 0);
+  ASSERT_EQ(request.Send(), 0);
+  EXPECT_EQ(request.ContentLength(), std::optional<std::uint64_t>(3));
+  EXPECT_TRUE(request.LengthDeclared());
+}
+
+// A deadline and the low-speed limit end a transfer that crawls, as a time-out.
+TEST_F(WinInet, TheDeadlineAndTheLowSpeedLimitEndACrawlingTransfer) {
+  HttpReply crawl;
+  crawl.patternBytes = 100000;
+  crawl.paceBytes = 100;
+  crawl.paceMs = 200;
+  server_->Serve("/crawl", crawl);
+  std::string body;
+  int status = 0;
+  session_.SetDeadline(plat::TickMs() + 500);
+  EXPECT_EQ(Fetch(L"/crawl", body, status), http_error::kTimeout);
+  session_.SetDeadline(0);
+  session_.SetLowSpeedLimit(10000, 1);
+  EXPECT_EQ(Fetch(L"/crawl", body, status), http_error::kTimeout);
+  EXPECT_LT(body.size(), 100000u);
+}
+
+// https never falls back to plain http: a plain server fails the handshake.
+TEST_F(WinInet, HttpsToAPlainServerFailsAndNeverFallsBack) {
+  server_->Serve("/doc", HttpReply::Ok("plain"));
+  session_.SetReceiveTimeoutMs(1000);
+  plat::HttpRequest request(session_, &abort_);
+  ASSERT_EQ(request.Open(plat::HttpScheme::kHttps, L"127.0.0.1", 80, L"/doc"), 0);
+  EXPECT_NE(request.Send(), 0);
+  EXPECT_EQ(request.StatusCode(), 0);
+  EXPECT_EQ(server_->CountRequests("/doc"), 0u);
 }
 
 }  // namespace
