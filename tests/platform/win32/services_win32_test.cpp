@@ -12,6 +12,7 @@
 
 #include "platform/core/instance_lock.h"
 #include "platform/core/wide_text.h"
+#include "platform/crypto/sha256.h"
 #include "platform/fs/drive_pin.h"
 #include "platform/fs/drive_table.h"
 #include "platform/fs/files.h"
@@ -161,6 +162,28 @@ TEST(WideText, Utf16TextRoundTripsThroughUtf8) {
   EXPECT_TRUE(plat::IsBlank(L'\x3000'));
   EXPECT_FALSE(plat::IsBlank(L'x'));
   EXPECT_TRUE(plat::EqualsIgnoringCase(L"\x00C4PSP", L"\x00E4psp"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Sha256, BCryptGivesTheKnownDigests) {
+  const auto empty = plat::Sha256Of("", 0);
+  ASSERT_TRUE(empty);
+  EXPECT_EQ(*empty, plat::ParseSha256Hex(
+                        "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"));
+  plat::Sha256 pieces;
+  pieces.Update("a", 1);
+  pieces.Update("bc", 2);
+  EXPECT_EQ(
+      pieces.Finish(),
+      plat::ParseSha256Hex("BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD"));
+  EXPECT_FALSE(pieces.Finish());  // finished once
+  const std::string million(1000000, 'a');
+  EXPECT_EQ(
+      plat::Sha256Of(million.data(), million.size()),
+      plat::ParseSha256Hex("cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"));
 }
 
 }  // namespace
