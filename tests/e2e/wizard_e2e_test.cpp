@@ -686,6 +686,7 @@ TEST_F(EndToEnd, HttpsPackageWithItsDigest) {
   EXPECT_EQ(ReadFile(Eboot()), package);
   EXPECT_EQ(secure.CountRequests("/tls/EBOOT.PBP"), 1u);
   EXPECT_EQ(server_.CountRequests("/tls/EBOOT.PBP"), 0u);  // never in the clear
+}
 
 // The stick is pulled out (its file system lazily unmounted) while the
 // package is on its way: the wizard shows the failed screen, never the

@@ -314,7 +314,7 @@ TEST_F(Download, WriteFaultsKeepThePreviousPackage) {
       {"full after 64 KiB", 0, 0, 0, 0, 65536},  {"I/O error on fsync", 0, 0, EIO, 0, kAll},
       {"failed rename", 0, 0, 0, EXDEV, kAll},
   };
-  server_.Serve("/pkg", HttpReply::Ok(std::string(200000, 'N')));
+  server_.Serve("/pkg", HttpReply::Ok(Package(200000)));
   const fs::path folder = dir_.path() / "UPDATE";
   fs::create_directories(folder);
   std::ofstream(folder / "EBOOT.PBP") << "old version";
