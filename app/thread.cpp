@@ -75,9 +75,11 @@ void StopThread(CThread* thread, int seconds) {
     ended = thread->m_endWatch;
   }
   killEvent->Set();
-  // 0 waits as long as it takes; a negative budget is no budget: one look only.
-  const unsigned budgetMs = seconds == 0  ? plat::kForever
-                            : seconds < 0 ? 0
-                                          : static_cast<unsigned>(seconds) * 1000;
-  plat::PollUntil([&ended] { return ended.HasEnded(); }, budgetMs, kPollIntervalMs);
+  // A negative budget is no budget to wait: one look only.
+  const long limit = seconds == 0 ? 0 : seconds < 0 ? 1 : long{seconds} * 10;
+  for (long polls = 1;; ++polls) {
+    if (ended.HasEnded()) return;
+    if (limit != 0 && polls >= limit) return;
+    plat::SleepMs(kPollIntervalMs);
+  }
 }
