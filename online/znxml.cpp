@@ -182,7 +182,7 @@ void CZNXML::FetchAndScan(plat::Event& stop) {
   };
   int status = SETTINGS_EXCEPTION;
   try {
-    status = [&] {
+    status = [&]() -> int {
       auto fetcher = std::make_unique<CPageFetcher>();
       int code = fetch(*fetcher);
       if (code == FETCH_TOO_LARGE) return SETTINGS_BAD_DOCUMENT;
@@ -192,28 +192,33 @@ void CZNXML::FetchAndScan(plat::Event& stop) {
         if (code == FETCH_TOO_LARGE) return SETTINGS_BAD_DOCUMENT;
         if (code != FETCH_OK || fetcher->ResultSize() == 0) return SETTINGS_NOT_FETCHED;
       }
-      if (stop.IsSet()) return SETTINGS_STOPPED;
-      std::optional<std::wstring> text = Utf8ToWide(fetcher->ResultData(), fetcher->ResultSize());
-      if (!text) return SETTINGS_NO_MEMORY;
-      if (const auto nul = text->find(L'\0'); nul != std::wstring::npos) text->resize(nul);
-      fetcher.reset();
-      if (stop.IsSet()) return SETTINGS_STOPPED;
-      std::wstring joined;
-      try {
-        joined = JoinLines(*text);
-      } catch (const std::bad_alloc&) {
-        return SETTINGS_NO_MEMORY;
-      }
-      const int scan = ScanText(joined, &stop, !probe);
-      return scan == 0    ? SETTINGS_LOADED
-             : scan == -2 ? SETTINGS_ELEMENT_UNENDED
-             : scan == -3 ? SETTINGS_STOPPED
-                          : SETTINGS_BAD_DOCUMENT;
+      return ScanDocument(fetcher->ResultData(), static_cast<std::size_t>(fetcher->ResultSize()),
+                          &stop, !probe);
     }();
   } catch (...) {
     status = SETTINGS_EXCEPTION;
   }
   m_status = status;
+}
+
+int CZNXML::ScanDocument(const std::byte* bytes, std::size_t size, plat::Event* stop, bool keep) {
+  const auto stopped = [stop] { return stop != nullptr && stop->IsSet(); };
+  if (stopped()) return SETTINGS_STOPPED;
+  std::wstring joined;
+  try {
+    std::optional<std::wstring> text = Utf8ToWide(bytes, size);
+    if (!text) return SETTINGS_NO_MEMORY;
+    if (const auto nul = text->find(L'\0'); nul != std::wstring::npos) text->resize(nul);
+    if (stopped()) return SETTINGS_STOPPED;
+    joined = JoinLines(*text);
+  } catch (const std::bad_alloc&) {
+    return SETTINGS_NO_MEMORY;
+  }
+  const int scan = ScanText(joined, stop, keep);
+  return scan == 0    ? SETTINGS_LOADED
+         : scan == -2 ? SETTINGS_ELEMENT_UNENDED
+         : scan == -3 ? SETTINGS_STOPPED
+                      : SETTINGS_BAD_DOCUMENT;
 }
 
 CZNXML& SettingsDocument() {

@@ -4,6 +4,7 @@
 // document and scans it. Values live for the whole run; a later document
 // overwrites the keys it names and leaves the others alone.
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -81,6 +82,12 @@ class CZNXML {
   // (stop was set). The scan works on a copy of the table, so readers never
   // wait for it; what it stored is kept unless it was stopped or keep is false.
   int ScanText(const std::wstring& text, plat::Event* stop = nullptr, bool keep = true);
+  // The document as fetched: UTF-8 decoded, cut at a NUL, its lines joined
+  // with '\n' (a line break is one '\r' or '\n' with one more directly after
+  // it; the XML declaration's line dropped), then scanned as ScanText does.
+  // SETTINGS_LOADED, _BAD_DOCUMENT, _ELEMENT_UNENDED, _STOPPED or _NO_MEMORY.
+  int ScanDocument(const std::byte* bytes, std::size_t size, plat::Event* stop = nullptr,
+                   bool keep = true);
 
  private:
   friend class CThreadZNXML;

@@ -12,6 +12,7 @@
 
 namespace {
 
+using namespace std::string_literals;
 using testsupport::HttpReply;
 using testsupport::HttpServer;
 using testsupport::ScopedConnectTo;
@@ -145,6 +146,46 @@ TEST(ZnxmlScan, AStoppedScanChangesNothing) {
   // A scan that is not kept (a probe's) leaves the table as well.
   EXPECT_EQ(d.doc.ScanText(text, nullptr, false), 0);
   EXPECT_EQ(d.Value(L"CURRENT_VERSION"), L"before");
+}
+
+TEST(ZnxmlScan, DocumentBytesAreDecodedJoinedAndScanned) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    int status;
+    const wchar_t* version;
+    const wchar_t* url;
+  };
+  const Case cases[] = {
+      {"CR line ends, the XML declaration dropped",
+       "<?xml version=\"1.0\"?>\r<result>\rCURRENT_VERSION=caf\xC3\xA9\rCUSTOMER_SUPPORT_URL=u\r",
+       SETTINGS_LOADED, L"caf\u00e9", L"u"},
+      {"LF CR is one break; three CRs make a blank line",
+       "<result>\n\rCURRENT_VERSION=2\n\r\r\rCUSTOMER_SUPPORT_URL=v", SETTINGS_LOADED, L"2", L"v"},
+      {"the text ends at a NUL", "<result>\nCURRENT_VERSION=a\0\nCUSTOMER_SUPPORT_URL=b\n"s,
+       SETTINGS_LOADED, L"a", L""},
+      {"a page that is no settings document",
+       "<?xml version=\"1.0\"?>\n<html><body>CURRENT_VERSION=1</body></html>\n",
+       SETTINGS_BAD_DOCUMENT, L"", L""},
+      {"an element without its end", "<result>\r\n<folder a=1>\r\n", SETTINGS_ELEMENT_UNENDED, L"",
+       L""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Document d;
+    EXPECT_EQ(
+        d.doc.ScanDocument(reinterpret_cast<const std::byte*>(c.bytes.data()), c.bytes.size()),
+        c.status);
+    EXPECT_EQ(d.Value(L"CURRENT_VERSION"), c.version);
+    EXPECT_EQ(d.Value(L"CUSTOMER_SUPPORT_URL"), c.url);
+  }
+  Document d;
+  plat::Event stop;
+  stop.Set();
+  const std::string text = "<result>\nCURRENT_VERSION=1\n";
+  EXPECT_EQ(d.doc.ScanDocument(reinterpret_cast<const std::byte*>(text.data()), text.size(), &stop),
+            SETTINGS_STOPPED);
+  EXPECT_EQ(d.Value(L"CURRENT_VERSION"), L"");
 }
 
 TEST(ZnxmlValues, UnknownAndUnsuppliedKeys) {
