@@ -1,4 +1,4 @@
-// The built program on a real X display (the suite runs under xvfb-run):
+// The built program on a real X display (the suite runs on an Xvfb of its own):
 // one copy at a time, and a clear word when there is no display at all.
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -116,7 +116,8 @@ bool WaitFor(const std::function<bool()>& condition, unsigned timeoutMs) {
 }
 
 TEST(Program, ASecondCopyRaisesTheFirstAndLeavesQuietly) {
-  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display (run under xvfb-run)";
+  if (std::getenv("DISPLAY") == nullptr)
+    GTEST_SKIP() << "no X display (run under tests/support/with_xvfb.sh)";
   if (std::system("command -v xdotool >/dev/null") != 0) GTEST_SKIP() << "xdotool is missing";
   testsupport::TempDir home;
   Program first(home, true);
@@ -143,7 +144,8 @@ TEST(Program, ASecondCopyRaisesTheFirstAndLeavesQuietly) {
 // The settings server accepts and never answers; a double-click in the
 // window's corner still ends the whole process within 2 s.
 TEST(Program, ACloseWhileTheSettingsServerStallsEndsTheProcessAtOnce) {
-  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display (run under xvfb-run)";
+  if (std::getenv("DISPLAY") == nullptr)
+    GTEST_SKIP() << "no X display (run under tests/support/with_xvfb.sh)";
   if (std::system("command -v xdotool >/dev/null") != 0) GTEST_SKIP() << "xdotool is missing";
   testsupport::HttpServer server;
   testsupport::HttpReply stalled = testsupport::HttpReply::Ok("<result>\n");

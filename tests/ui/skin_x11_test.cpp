@@ -1,5 +1,5 @@
 // The skinned dialog, a hover button and the message box on a real X server
-// (the suite runs under xvfb-run): the outline as the server holds it, the
+// (the suite runs on an Xvfb of its own): the outline as the server holds it, the
 // painted skin, a click, dragging, and a box answered with the pointer.
 #include <gtest/gtest.h>
 
@@ -51,7 +51,8 @@ class Wizardish : public CSkinDialog {
 class SkinX11Test : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display (run under xvfb-run)";
+    if (std::getenv("DISPLAY") == nullptr)
+      GTEST_SKIP() << "no X display (run under tests/support/with_xvfb.sh)";
     std::string error;
     ASSERT_TRUE(plat::OpenDisplay(plat::DisplayKind::kX11, &error)) << error;
     probe_ = XOpenDisplay(nullptr);
