@@ -21,5 +21,7 @@ class FileFaults {
 // Puts faults in the way of every later safe write of the process (null: no
 // faults) and returns those set before. The caller keeps them alive while set.
 FileFaults* SetFileFaults(FileFaults* faults);
+// The faults set now (null: none), for the safe write itself.
+FileFaults* CurrentFileFaults();
 
 }  // namespace plat

@@ -45,11 +45,9 @@ std::string TempNameFor(const std::string& name) {
   return temp;
 }
 
-std::atomic<FileFaults*> gFaults{nullptr};
-
 // The system calls of the safe write, each failing first as the faults say.
 int FaultOr(int (FileFaults::*hook)()) {
-  FileFaults* faults = gFaults.load();
+  FileFaults* faults = CurrentFileFaults();
   const int error = faults != nullptr ? (faults->*hook)() : 0;
   errno = error;
   return error;
@@ -61,7 +59,7 @@ fsdetail::Fd CreateTemp(const fsdetail::Location& at, const std::string& name, m
 }
 
 ssize_t WriteSome(int fd, const char* data, std::uint64_t offset, std::size_t size) {
-  if (FileFaults* faults = gFaults.load()) {
+  if (FileFaults* faults = CurrentFileFaults()) {
     if (const int error = faults->OnWrite(offset, size); error != 0) {
       errno = error;
       return -1;
@@ -184,10 +182,6 @@ bool MatchesPattern(std::wstring_view name, std::wstring_view pattern) {
 }
 
 }  // namespace
-
-FileFaults* SetFileFaults(FileFaults* faults) {
-  return gFaults.exchange(faults);
-}
 
 File OpenFile(std::wstring_view path, const char* mode) {
   if (mode == nullptr) return nullptr;
@@ -390,8 +384,8 @@ std::optional<DiskSpace> QueryDiskSpace(std::wstring_view path) {
         fsdetail::Fd(openat(at->folder.get(), at->name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
     if (!entry) return std::nullopt;
   }
-  const std::optional<struct statvfs> fs = StatvfsWithin(
-      EncodeUtf8(path), entry ? entry.get() : at->folder.get(), kStatfsPatienceMs);
+  const std::optional<struct statvfs> fs =
+      StatvfsWithin(EncodeUtf8(path), entry ? entry.get() : at->folder.get(), kStatfsPatienceMs);
   if (!fs) return std::nullopt;
   DiskSpace space;
   space.totalBytes = std::uint64_t{fs->f_blocks} * fs->f_frsize;

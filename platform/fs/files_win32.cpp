@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstdint>
 #include <memory>
 #include <string>
 
 #include "platform/fs/drive_pin.h"
 #include "platform/fs/drive_table.h"
+#include "platform/fs/file_faults.h"
 #include "platform/fs/files.h"
 
 namespace plat {
@@ -75,21 +78,50 @@ bool WritesTo(const char* mode) {
   return std::string_view(mode).find_first_of("wa+") != std::string_view::npos;
 }
 
+// The calls of the safe write, each failing first as the faults (file_faults.h)
+// say, with the system's error for the errno value they give.
+bool Faulted(int error) {
+  if (error == 0) return false;
+  SetLastError(error == EROFS    ? ERROR_WRITE_PROTECT
+               : error == ENOSPC ? ERROR_DISK_FULL
+               : error == EIO    ? ERROR_IO_DEVICE
+                                 : ERROR_GEN_FAILURE);
+  return true;
+}
+
+bool FaultOr(int (FileFaults::*hook)()) {
+  FileFaults* faults = CurrentFileFaults();
+  return faults != nullptr && Faulted((faults->*hook)());
+}
+
 bool WriteAll(HANDLE file, const void* data, std::size_t size) {
   const auto* bytes = static_cast<const char*>(data);
+  std::uint64_t offset = 0;
   while (size > 0) {
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+    std::size_t some = std::min<std::size_t>(size, 1u << 30);
+    if (FileFaults* faults = CurrentFileFaults();
+        faults && Faulted(faults->OnWrite(offset, some))) {
+      return false;
+    }
     DWORD written = 0;
-    if (!WriteFile(file, bytes, chunk, &written, nullptr) || written == 0) return false;
+    if (!WriteFile(file, bytes, static_cast<DWORD>(some), &written, nullptr) || written == 0) {
+      return false;
+    }
     bytes += written;
     size -= written;
+    offset += written;
   }
   return true;
+}
+
+bool Flush(HANDLE file) {
+  return !FaultOr(&FileFaults::OnFsync) && FlushFileBuffers(file);
 }
 
 // A name beside target that no other file has, created empty and open for
 // writing; a reparse point of that name is never followed.
 Handle CreateTempBeside(const std::wstring& target, std::wstring& tempPath) {
+  if (FaultOr(&FileFaults::OnCreate)) return nullptr;
   static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
     tempPath = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
@@ -100,6 +132,13 @@ Handle CreateTempBeside(const std::wstring& target, std::wstring& tempPath) {
     if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
   }
   return nullptr;
+}
+
+// Write-through: the new name is on the device when the call returns.
+bool ReplaceWith(const std::wstring& temp, const std::wstring& target) {
+  return !FaultOr(&FileFaults::OnRename) &&
+         MoveFileExW(temp.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 }  // namespace
@@ -149,11 +188,9 @@ bool WriteFileSafely(std::wstring_view path, const void* data, std::size_t size)
   std::wstring temp;
   Handle file = CreateTempBeside(native, temp);
   if (!file) return false;
-  bool ok = WriteAll(file.get(), data, size) && FlushFileBuffers(file.get());
+  bool ok = WriteAll(file.get(), data, size) && Flush(file.get());
   ok = CloseHandle(file.release()) && ok;
-  // Write-through: the rename is on the device when the call returns.
-  ok = ok && MoveFileExW(temp.c_str(), native.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  ok = ok && ReplaceWith(temp, native);
   if (!ok) DeleteFileW(temp.c_str());
   return ok;
 }

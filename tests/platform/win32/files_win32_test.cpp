@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "platform/fs/files.h"
+#include "tests/support/scripted_faults.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -84,6 +87,54 @@ TEST_F(Win32Files, AFailedSafeWriteKeepsTheOldFileAndLeavesNothingBehind) {
   EXPECT_TRUE(fs::is_directory(dir_.path() / "folder"));
   EXPECT_TRUE(fs::is_empty(dir_.path() / "folder"));
   EXPECT_EQ(Names(dir_.path()), (std::vector<std::wstring>{L"folder", L"keep.bin"}));
+}
+
+TEST_F(Win32Files, EveryWriteFaultLeavesTheOldFileWholeAndNoTemporaryFile) {
+  using testsupport::ScriptedFaults;
+  constexpr std::uint64_t kAll = ScriptedFaults::kNoLimit;
+  const struct {
+    const char* name;
+    int create, write;
+    std::uint64_t writeLimit;
+    int fsync, rename;
+  } cases[] = {
+      {"read-only stick", EROFS, 0, kAll, 0, 0},   {"I/O error on write", 0, EIO, kAll, 0, 0},
+      {"full after 1000 bytes", 0, 0, 1000, 0, 0}, {"full from the start", 0, 0, 0, 0, 0},
+      {"I/O error on flush", 0, 0, kAll, EIO, 0},  {"failed rename", 0, 0, kAll, 0, EIO},
+  };
+  const std::string next(5000, 'n');
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const bool hadFile : {true, false}) {
+      SCOPED_TRACE(hadFile ? "over an old file" : "a new file");
+      fs::remove_all(dir_.path() / "S");
+      fs::create_directory(dir_.path() / "S");
+      if (hadFile) dir_.Write("S/Language.bin", "old");
+      {
+        ScriptedFaults faults;
+        faults.create = c.create;
+        faults.write = c.write;
+        faults.writeLimit = c.writeLimit;
+        faults.fsync = c.fsync;
+        faults.rename = c.rename;
+        EXPECT_FALSE(plat::WriteFileSafely(At(L"S\\Language.bin"), next.data(), next.size()));
+      }
+      if (hadFile) {
+        EXPECT_EQ(ReadAll(dir_.path() / "S" / "Language.bin"), "old");
+        EXPECT_EQ(Names(dir_.path() / "S"), std::vector<std::wstring>{L"Language.bin"});
+      } else {
+        EXPECT_TRUE(Names(dir_.path() / "S").empty());
+      }
+    }
+  }
+  // Short writes are continued; with the faults gone the write goes through.
+  {
+    ScriptedFaults faults;
+    faults.chunk = 777;
+    EXPECT_TRUE(plat::WriteFileSafely(At(L"S\\Language.bin"), next.data(), next.size()));
+    EXPECT_EQ(faults.writes, 7);
+  }
+  EXPECT_EQ(ReadAll(dir_.path() / "S" / "Language.bin"), next);
 }
 
 // A link on the stick may point anywhere: nothing is written through it.
