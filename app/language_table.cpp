@@ -1,10 +1,12 @@
 #include "app/language_table.h"
 
 #include <cstdint>
-#include <cstdio>
+#include <string_view>
+#include <vector>
 
 #include "app/app_folders.h"
 #include "platform/fs/files.h"
+#include "platform/fs/program_data.h"
 
 namespace {
 
@@ -98,18 +100,11 @@ const wchar_t* LanguageTable::Find(std::string_view key) const {
 }
 
 std::unique_ptr<LanguageTable> ReadTableFile(const std::wstring& fileName) {
-  const plat::File file = plat::OpenFile(g_programFolder + L"/" + fileName, "rb");
-  if (!file) return nullptr;
-  std::string bytes;
-  char buffer[8192];
-  for (;;) {
-    const std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
-    bytes.append(buffer, got);
-    if (bytes.size() > kMaxTableBytes) return nullptr;
-    if (got < sizeof buffer) break;
-  }
-  if (std::ferror(file.get())) return nullptr;
-  return std::make_unique<LanguageTable>(bytes);
+  std::vector<unsigned char> bytes;
+  if (!plat::ReadProgramData(g_programFolder + L"/" + fileName, bytes, kMaxTableBytes))
+    return nullptr;
+  return std::make_unique<LanguageTable>(
+      std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 const LanguageTable* CurrentLanguageTable() {

@@ -1,15 +1,24 @@
 #include "ui/picture.h"
 
-#include "platform/fs/files.h"
+#include <vector>
+
+#include "platform/fs/program_data.h"
 #include "platform/gfx/picture_decoder.h"
+
+namespace {
+
+// Far beyond any picture of the program (its skin has 0.8 MB).
+constexpr std::size_t kMaxPictureBytes = 64u << 20;
+
+}  // namespace
 
 int LoadImageFile(std::wstring_view path, Picture& out) {
   out.reset();
-  if (path.empty()) return kImageCannotOpen;
-  const plat::File file = plat::OpenFile(path, "rb");
-  if (!file) return kImageCannotOpen;
+  std::vector<unsigned char> bytes;
+  if (path.empty() || !plat::ReadProgramData(path, bytes, kMaxPictureBytes))
+    return kImageCannotOpen;
   auto picture = std::make_unique<plat::Bitmap>();
-  switch (plat::DecodePicture(file.get(), *picture)) {
+  switch (plat::DecodePicture(bytes.data(), bytes.size(), *picture)) {
     case plat::DecodeResult::kOk:
       out = std::move(picture);
       return kImageLoaded;

@@ -1,6 +1,7 @@
 #pragma once
 // The program's bitmap resources: files <id>.bmp in the resource folder, which
-// is res\ beside the program unless a test or a tool points it elsewhere.
+// is res\ beside the program unless a test or a tool points it elsewhere. The
+// Windows program carries res\ inside itself; a file there still wins.
 #include <string>
 
 #include "ui/picture.h"

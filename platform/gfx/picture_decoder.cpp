@@ -24,9 +24,9 @@ std::vector<unsigned char> ReadRest(std::FILE* file) {
   return bytes;
 }
 
-bool StartsWith(const std::vector<unsigned char>& bytes, std::string_view magic) {
-  return bytes.size() >= magic.size() &&
-         std::string_view(reinterpret_cast<const char*>(bytes.data()), magic.size()) == magic;
+bool StartsWith(const unsigned char* data, std::size_t size, std::string_view magic) {
+  return size >= magic.size() &&
+         std::string_view(reinterpret_cast<const char*>(data), magic.size()) == magic;
 }
 
 }  // namespace
@@ -34,13 +34,17 @@ bool StartsWith(const std::vector<unsigned char>& bytes, std::string_view magic)
 DecodeResult DecodePicture(std::FILE* file, Bitmap& out) {
   if (!file) return DecodeResult::kUnknownType;
   const std::vector<unsigned char> bytes = ReadRest(file);
-  if (bytes.size() > static_cast<std::size_t>(INT_MAX)) return DecodeResult::kUndecodable;
+  return DecodePicture(bytes.data(), bytes.size(), out);
+}
+
+DecodeResult DecodePicture(const unsigned char* data, std::size_t size, Bitmap& out) {
+  if (size > static_cast<std::size_t>(INT_MAX)) return DecodeResult::kUndecodable;
   using namespace std::string_view_literals;
-  if (!StartsWith(bytes, "\x89PNG\r\n\x1a\n"sv) && !StartsWith(bytes, "BM"sv))
+  if (!StartsWith(data, size, "\x89PNG\r\n\x1a\n"sv) && !StartsWith(data, size, "BM"sv))
     return DecodeResult::kUnknownType;
   int width = 0, height = 0, channels = 0;
-  const std::unique_ptr<unsigned char, StbiDeleter> rgb(stbi_load_from_memory(
-      bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels, 3));
+  const std::unique_ptr<unsigned char, StbiDeleter> rgb(
+      stbi_load_from_memory(data, static_cast<int>(size), &width, &height, &channels, 3));
   if (!rgb || width <= 0 || height <= 0) return DecodeResult::kUndecodable;
   Bitmap picture(width, height);
   const unsigned char* src = rgb.get();
