@@ -47,10 +47,4 @@ std::optional<Sha256Digest> Sha256::Finish() {
   return digest;
 }
 
-std::optional<Sha256Digest> Sha256Of(const void* data, std::size_t size) {
-  Sha256 hash;
-  hash.Update(data, size);
-  return hash.Finish();
-}
-
 }  // namespace plat

@@ -65,7 +65,7 @@ Fd OpenIn(const Location& at, const std::string& name, int flags, mode_t mode = 
 // The root folder of drive, opened following the links of its configured path.
 Fd OpenDriveRoot(const DriveTable::Drive& drive);
 
-// drive_pin.cpp: whether a write through letter, whose root is open as
+// Whether a write through letter, whose root is open as
 // rootFd, may go on.
 bool PinAllowsWrite(wchar_t letter, const DriveTable::Drive& drive, int rootFd);
 

@@ -12,6 +12,7 @@
 
 #include "platform/core/time.h"
 #include "platform/core/wide_text.h"
+#include "platform/net/request_target.h"
 
 namespace plat {
 namespace {
@@ -90,22 +91,6 @@ bool IsStatusLine(std::string_view line) {
     return false;
   i += 4;
   return i == line.size() || line[i] == ' ' || line[i] == '\r' || line[i] == '\n';
-}
-
-// Escapes what may not stand in a request line as it is.
-std::string EscapeObject(std::wstring_view object) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char b : EncodeUtf8(object)) {
-    if (b <= 0x20 || b >= 0x7F) {
-      out += '%';
-      out += kHex[b >> 4];
-      out += kHex[b & 0xF];
-    } else {
-      out += static_cast<char>(b);
-    }
-  }
-  return out;
 }
 
 // SWAYMO_CONNECT_TO as a libcurl list; comma-separated entries.
@@ -323,8 +308,7 @@ int HttpRequest::Open(HttpScheme scheme, std::wstring_view host, unsigned port,
   Impl& d = *impl_;
   if (d.multi == nullptr) d.multi = curl_multi_init();
   if (d.multi == nullptr) return http_error::kInternal;
-  std::string path = EscapeObject(object);
-  if (path.empty() || path.front() != '/') path.insert(path.begin(), '/');
+  const std::string path = EscapeRequestTarget(object);
   d.url = (scheme == HttpScheme::kHttps ? "https://" : "http://") + EncodeUtf8(host) + ":" +
           std::to_string(port) + path;
   curl_slist_free_all(d.headers);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -12,6 +11,7 @@
 
 #include "app/app_folders.h"
 #include "tests/support/scripted_faults.h"
+#include "tests/support/source_dir.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -209,9 +209,7 @@ TEST_F(LanguageFolder, UnreadableTablesCountAsMissing) {
 }
 
 TEST_F(LanguageFolder, TheInstalledTablesHoldTheWindowTitle) {
-  const char* source = std::getenv("SWAYMO_SOURCE_DIR");
-  if (source == nullptr) GTEST_SKIP() << "SWAYMO_SOURCE_DIR is not set";
-  g_programFolder = std::filesystem::path(source).wstring();
+  g_programFolder = testsupport::SourceDir().wstring();
   LanguageTables tables;
   for (int language = 0; language < kLanguageCount; ++language) {
     int index = language;

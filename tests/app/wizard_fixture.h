@@ -4,7 +4,6 @@
 // SWAYMO_DRIVES table the test writes.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -18,6 +17,7 @@
 #include "platform/window/headless/headless.h"
 #include "tests/support/headless_display.h"
 #include "tests/support/scoped_env.h"
+#include "tests/support/source_dir.h"
 #include "tests/support/temp_dir.h"
 #include "ui/resources.h"
 #include "util/app_flags.h"
@@ -25,10 +25,7 @@
 
 namespace wizardtest {
 
-inline std::filesystem::path SourceDir() {
-  const char* source = std::getenv("SWAYMO_SOURCE_DIR");
-  return source ? std::filesystem::path(source) : std::filesystem::current_path();
-}
+using testsupport::SourceDir;
 
 // The share of a picture's opaque pixels that the frame shows at (0, 0);
 // with other, only of those pixels where the two pictures differ.

@@ -19,6 +19,7 @@
 #include "platform/core/wide_text.h"
 #include "platform/usb/usb_devices.h"
 #include "tests/support/http_server.h"
+#include "tests/support/source_dir.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -28,8 +29,7 @@ using testsupport::HttpServer;
 using testsupport::ScopedConnectTo;
 
 std::filesystem::path DemoDir() {
-  const char* source = std::getenv("SWAYMO_SOURCE_DIR");
-  return std::filesystem::path(source ? source : ".") / "demo";
+  return testsupport::SourceDir() / "demo";
 }
 
 std::string ReadFile(const std::filesystem::path& path) {

@@ -167,8 +167,7 @@ TEST_F(MsgBoxTest, TheMessageIsLightGreyAndTheCaptionWhite) {
 }
 
 TEST_F(MsgBoxTest, ALongMessageWrapsInsideTheTextAreaAndIsClipped) {
-  const auto picture =
-      plat::Bitmap::Load(std::filesystem::path(uitest::SourceFolder()) / "res" / "230.bmp");
+  const auto picture = plat::Bitmap::Load(testsupport::SourceDir() / "res" / "230.bmp");
   ASSERT_TRUE(picture.has_value());
   std::wstring text;
   for (int i = 0; i < 120; ++i) text += L"word" + std::to_wstring(i) + L" ";
@@ -199,8 +198,7 @@ TEST_F(MsgBoxTest, ALongMessageWrapsInsideTheTextAreaAndIsClipped) {
 }
 
 TEST_F(MsgBoxTest, LinesOfTheMessageAreCentred) {
-  const auto picture =
-      plat::Bitmap::Load(std::filesystem::path(uitest::SourceFolder()) / "res" / "230.bmp");
+  const auto picture = plat::Bitmap::Load(testsupport::SourceDir() / "res" / "230.bmp");
   ASSERT_TRUE(picture.has_value());
   CMsgBox box(&owner, MB_OK, L"I\r\nI");
   plat::Bitmap frame;
@@ -229,8 +227,7 @@ TEST_F(MsgBoxTest, WithoutItsPictureTheBoxCanStillBeAnswered) {
   testsupport::TempDir faces;  // the button faces without the background
   for (const char* id : {"237", "238", "239", "241", "242", "243"}) {
     const std::string name = std::string(id) + ".bmp";
-    std::filesystem::copy_file(std::filesystem::path(uitest::SourceFolder()) / "res" / name,
-                               faces.path() / name);
+    std::filesystem::copy_file(testsupport::SourceDir() / "res" / name, faces.path() / name);
   }
   SetResourceFolder(faces.path().wstring());
   Seen seen;

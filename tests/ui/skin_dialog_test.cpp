@@ -24,7 +24,7 @@ class SkinnedDialog : public CSkinDialog {
  public:
   SkinnedDialog() : CSkinDialog(plat::Rect::FromSize(200, 150, 600, 400)) {}
 
-  std::wstring folder = uitest::SourceFolder() + L"\\dat\\";
+  std::wstring folder = testsupport::SourceDir().wstring() + L"\\dat\\";
   std::wstring file = kSkinFileName;
   std::function<void(plat::Canvas&)> paint;
   plat::Size minimum = kSkinSize;
@@ -57,8 +57,7 @@ class SkinDialogTest : public uitest::UiTest {
     plat::DispatchPending();
   }
   plat::Bitmap Skin() {
-    const auto skin = plat::Bitmap::Load(std::filesystem::path(uitest::SourceFolder()) / "dat" /
-                                         kSkinFileNameUtf8);
+    const auto skin = plat::Bitmap::Load(testsupport::SourceDir() / "dat" / kSkinFileNameUtf8);
     return skin ? *skin : plat::Bitmap();
   }
   testsupport::TempDir dir_;

@@ -34,7 +34,7 @@ class Wizardish : public CSkinDialog {
   bool OnInitDialog() override {
     CSkinDialog::OnInitDialog();
     SetDialogIcon(kSkinIconId);
-    SetSkinFolder(uitest::SourceFolder() + L"\\dat\\");
+    SetSkinFolder(testsupport::SourceDir().wstring() + L"\\dat\\");
     LoadSkin(0, 0, kSkinFileName, plat::kTransparentKey);
     SetDragRect(&kDragBand);
     SetPaintCallback([this](plat::Canvas& dc) { next.Draw(dc, false); });
@@ -57,7 +57,7 @@ class SkinX11Test : public ::testing::Test {
     ASSERT_TRUE(plat::OpenDisplay(plat::DisplayKind::kX11, &error)) << error;
     probe_ = XOpenDisplay(nullptr);
     ASSERT_NE(probe_, nullptr);
-    SetResourceFolder(uitest::SourceFolder() + L"\\res\\");
+    SetResourceFolder(testsupport::SourceDir().wstring() + L"\\res\\");
   }
   void TearDown() override {
     SetResourceFolder(L"");
@@ -88,8 +88,7 @@ class SkinX11Test : public ::testing::Test {
 };
 
 TEST_F(SkinX11Test, SkinnedDialogAndButtonOnTheServer) {
-  const auto skin =
-      plat::Bitmap::Load(std::filesystem::path(uitest::SourceFolder()) / "dat" / kSkinFileNameUtf8);
+  const auto skin = plat::Bitmap::Load(testsupport::SourceDir() / "dat" / kSkinFileNameUtf8);
   ASSERT_TRUE(skin.has_value());
   Wizardish dialog;
   ASSERT_TRUE(dialog.CreateModeless());

@@ -1,23 +1,17 @@
 #pragma once
 // Helpers for the skinned-window suites: the program's own art, and answering
 // a message box from inside the modal loop that shows it.
-#include <cstdlib>
 #include <functional>
 #include <string>
 
 #include "platform/window/headless/headless.h"
 #include "platform/window/window.h"
 #include "tests/support/headless_display.h"
+#include "tests/support/source_dir.h"
 #include "ui/msg_box.h"
 #include "ui/resources.h"
 
 namespace uitest {
-
-inline std::wstring SourceFolder() {
-  const char* source = std::getenv("SWAYMO_SOURCE_DIR");
-  const std::string s = source != nullptr ? source : ".";
-  return std::wstring(s.begin(), s.end());
-}
 
 inline plat::Point Centre(const plat::Rect& r) {
   return {r.left + r.Width() / 2, r.top + r.Height() / 2};
@@ -52,7 +46,7 @@ class UiTest : public testsupport::HeadlessDisplayTest {
  protected:
   void SetUp() override {
     HeadlessDisplayTest::SetUp();
-    SetResourceFolder(SourceFolder() + L"\\res\\");
+    SetResourceFolder(testsupport::SourceDir().wstring() + L"\\res\\");
     ASSERT_TRUE(anchor.Create(plat::Rect::FromSize(1500, 900, 10, 10)));
   }
   void TearDown() override {

@@ -1,6 +1,14 @@
 #include "platform/crypto/sha256.h"
 
+// The parts that do not depend on the library behind Sha256.
+
 namespace plat {
+
+std::optional<Sha256Digest> Sha256Of(const void* data, std::size_t size) {
+  Sha256 hash;
+  hash.Update(data, size);
+  return hash.Finish();
+}
 
 std::optional<Sha256Digest> ParseSha256Hex(std::string_view hex) {
   Sha256Digest digest{};
