@@ -1,6 +1,6 @@
-// The program's entry: the X display, then the application.
-#include <unistd.h>
+// The program's entry: the screen, then the application.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/quayside_app.h"
@@ -10,9 +10,9 @@
 
 int main() {
   std::string error;
-  if (!plat::OpenDisplay(plat::DisplayKind::kX11, &error)) {
+  if (!plat::OpenDisplay(plat::DisplayKind::kScreen, &error)) {
     std::fprintf(stderr,
-                 "swaymo-setup: cannot open the X display (%s); run it in a graphical session\n",
+                 "swaymo-setup: cannot open the screen (%s); run it in a graphical session\n",
                  error.c_str());
     return 1;
   }
@@ -26,7 +26,7 @@ int main() {
     // A worker or the settings fetch outlived every budget: end without
     // running the destructors it may still be using.
     std::fflush(nullptr);
-    _exit(code);
+    std::_Exit(code);
   }
   plat::CloseDisplay();
   return code;

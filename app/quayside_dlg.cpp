@@ -82,6 +82,8 @@ bool CQuaysideDlg::OnInitDialog() {
   SetTitle(plat::EncodeUtf8(TextOfKey("IDS_MAINFRAME")));
   SetDragRect(&kDragBand);
   SetPaintCallback([this](plat::Canvas& dc) { PaintScreen(dc); });
+  SetSystemMenu(plat::EncodeUtf8(TextOfKey("IDS_RESTORE")),
+                plat::EncodeUtf8(TextOfKey("IDS_MINIMIZE")));
 
   // The buttons take their places on the window; the layout puts them right.
   for (ZNCHoverButton* button :
@@ -115,6 +117,7 @@ bool CQuaysideDlg::OnInitDialog() {
 
   const std::wstring leftover = g_programFolder + L"\\upgrade.exe";
   if (plat::KindOfPath(leftover) == plat::EntryKind::kFile) plat::RemoveFile(leftover);
+  Focus();
 
   SettingsDocument().StartThread();
   // The document is the process's: its keys are registered once.

@@ -195,6 +195,63 @@ bool WriteFileSafely(std::wstring_view path, const void* data, std::size_t size)
   return ok;
 }
 
+// Whether name is what CreateTempBeside makes for base: base.<pid>-<n>.tmp.
+bool IsTempNameOf(std::wstring_view name, std::wstring_view base) {
+  constexpr std::wstring_view kTail = L".tmp";
+  if (name.size() <= base.size() + 1 + kTail.size() || name.substr(0, base.size()) != base ||
+      name[base.size()] != L'.' || name.substr(name.size() - kTail.size()) != kTail) {
+    return false;
+  }
+  const std::wstring_view middle =
+      name.substr(base.size() + 1, name.size() - base.size() - 1 - kTail.size());
+  const std::size_t dash = middle.find(L'-');
+  const auto digits = [](std::wstring_view s) {
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+  };
+  return dash != std::wstring_view::npos && digits(middle.substr(0, dash)) &&
+         digits(middle.substr(dash + 1));
+}
+
+int RemoveStaleTemporaries(std::wstring_view path) {
+  const std::wstring native = NativeForWrite(path);
+  if (native.empty() || PassesReparsePoint(native)) return 0;
+  const std::size_t slash = native.find_last_of(L"\\/");
+  const std::wstring folder =
+      slash == std::wstring::npos ? std::wstring() : native.substr(0, slash + 1);
+  const std::wstring base = native.substr(slash == std::wstring::npos ? 0 : slash + 1);
+  if (base.empty()) return 0;
+  WIN32_FIND_DATAW data;
+  const std::wstring query = folder + base + L".*.tmp";
+  HANDLE found =
+      FindFirstFileExW(query.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
+  if (found == INVALID_HANDLE_VALUE) return 0;
+  std::vector<std::wstring> stale;
+  {
+    const std::unique_ptr<void, FindCloser> closer(found);
+    do {
+      const DWORD a = data.dwFileAttributes;
+      if (!(a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+          IsTempNameOf(data.cFileName, base)) {
+        stale.push_back(folder + data.cFileName);
+      }
+    } while (FindNextFileW(found, &data));
+  }
+  int removed = 0;
+  for (const std::wstring& file : stale) removed += DeleteFileW(file.c_str()) ? 1 : 0;
+  return removed;
+}
+
+std::optional<std::uint64_t> FileSize(std::wstring_view path) {
+  const std::wstring native = Native(path);
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (native.empty() || !GetFileAttributesExW(native.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+    return std::nullopt;
+  }
+  return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 bool CreateFolder(std::wstring_view path) {
   const std::wstring native = NativeForWrite(path);
   return !native.empty() && !PassesReparsePoint(native) &&

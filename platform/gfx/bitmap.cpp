@@ -8,6 +8,17 @@
 #include "platform/gfx/picture_decoder.h"
 
 namespace plat {
+namespace {
+
+File OpenPath(const std::filesystem::path& file, bool write) {
+#ifdef _WIN32
+  return File(_wfopen(file.c_str(), write ? L"wb" : L"rb"));
+#else
+  return File(std::fopen(file.c_str(), write ? "wb" : "rb"));
+#endif
+}
+
+}  // namespace
 
 Bitmap::Bitmap(int width, int height, Pixel fill)
     : width_(width > 0 ? width : 0),
@@ -15,7 +26,7 @@ Bitmap::Bitmap(int width, int height, Pixel fill)
       pixels_(static_cast<std::size_t>(width_) * height_, fill) {}
 
 std::optional<Bitmap> Bitmap::Load(const std::filesystem::path& file) {
-  const File stream(std::fopen(file.c_str(), "rb"));
+  const File stream = OpenPath(file, false);
   if (!stream) return std::nullopt;
   Bitmap out;
   if (DecodePicture(stream.get(), out) != DecodeResult::kOk) return std::nullopt;
@@ -31,7 +42,7 @@ bool Bitmap::SavePng(const std::filesystem::path& file) const {
     rgb.push_back(static_cast<unsigned char>(p >> 8));
     rgb.push_back(static_cast<unsigned char>(p));
   }
-  const File out(std::fopen(file.c_str(), "wb"));
+  const File out = OpenPath(file, true);
   if (!out) return false;
   bool written = true;
   struct Sink {

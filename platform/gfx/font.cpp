@@ -20,16 +20,6 @@ Pixel Blend(Pixel under, Pixel ink, std::uint32_t coverage) {
 
 }  // namespace
 
-const FontSpec& StockFontSpec() {
-  static const FontSpec spec{L"MS Sans Serif", 13, 0, 400};
-  return spec;
-}
-
-const Font& StockFont() {
-  static const Font font(StockFontSpec());
-  return font;
-}
-
 Font::Font(const FontSpec& spec) : spec_(spec) {
   const int height = spec.height == 0 ? StockFontSpec().height : spec.height;
   const bool bold = spec.weight >= 600;
@@ -49,14 +39,6 @@ int Font::height() const {
 }
 int Font::averageCharWidth() const {
   return glyphs_->averageCharWidth();
-}
-
-int Font::TextWidth(std::wstring_view text, int tabStop) const {
-  return Advance(text, tabStop, std::nullopt).width;
-}
-
-std::size_t Font::FittingLength(std::wstring_view text, int maximum, int tabStop) const {
-  return Advance(text, tabStop, maximum).length;
 }
 
 Font::PenStop Font::Advance(std::wstring_view text, int tabStop, std::optional<int> limit) const {

@@ -1,6 +1,6 @@
 #pragma once
-// A text font (stands in for CFont / HFONT): a face name matched by
-// fontconfig, rendered by FreeType with anti-aliasing.
+// A text font (stands in for CFont / HFONT): on Linux a face name matched by
+// fontconfig and rendered by FreeType, on Windows a GDI font; anti-aliased.
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -58,6 +58,7 @@ class Font {
   PenStop Advance(std::wstring_view text, int tabStop, std::optional<int> limit) const;
 
   FontSpec spec_;
+  // The rendered glyphs (FreeType), or the realised GDI font and its surface.
   std::unique_ptr<GlyphCache> glyphs_;
 };
 

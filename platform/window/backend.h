@@ -1,5 +1,5 @@
 #pragma once
-// The narrow interface each window backend (X11, headless) implements.
+// The narrow interface each window backend (X11, Win32, headless) implements.
 // Internal to the window layer.
 #include <cstdint>
 #include <memory>
@@ -53,6 +53,11 @@ class NativeWindow {
   virtual void SetPointerGrab(bool grab) = 0;
   // Shows `area` of the frame (the window's back buffer) on the screen.
   virtual void Present(const Bitmap& frame, const Rect& area) = 0;
+  // The system menu's entries ahead of Close, on a system that has one
+  // (Windows); elsewhere the window manager makes its own menu.
+  virtual void SetSystemMenu(const std::string& /*restore*/, const std::string& /*minimise*/) {}
+  // Gives the window the keyboard focus where the program sets it itself.
+  virtual void Focus() {}
 };
 
 class Backend {
@@ -65,7 +70,8 @@ class Backend {
   // Handles the native events that have arrived; true when there were any.
   virtual bool DispatchNativeEvents() = 0;
   // Before the window thread sleeps: sends buffered requests. Returns the
-  // descriptor to wait on (-1 for none), or -2 when events are already waiting.
+  // descriptor to wait on (-1 for none; on Windows 0 for the thread's message
+  // queue), or -2 when events are already waiting.
   virtual int PrepareToWait() = 0;
 };
 

@@ -5,8 +5,8 @@
 
 #include "platform/core/time.h"
 #include "platform/window/headless/headless_backend.h"
+#include "platform/window/screen_backend.h"
 #include "platform/window/window_system.h"
-#include "platform/window/x11/x11_backend.h"
 
 namespace plat {
 namespace detail {
@@ -53,7 +53,7 @@ bool OpenDisplay(DisplayKind kind, std::string* error) {
     return false;
   }
   std::unique_ptr<Backend> backend =
-      kind == DisplayKind::kX11 ? CreateX11Backend(error) : CreateHeadlessBackend();
+      kind == DisplayKind::kScreen ? CreateScreenBackend(error) : CreateHeadlessBackend();
   if (!backend) return false;
   auto system = std::make_unique<WindowSystem>();
   system->kind = kind;

@@ -9,15 +9,17 @@
 namespace plat {
 
 enum class DisplayKind {
-  kX11,       // the real screen, through $DISPLAY
-  kHeadless,  // windows in memory, for tests
+  kScreen,         // the real screen: X11 through $DISPLAY, or the Windows desktop
+  kHeadless,       // windows in memory, for tests
+  kX11 = kScreen,  // the screen as the Linux build has always named it
 };
 
 // Opens the display on the calling thread, which becomes the window thread:
 // every window belongs to it. False, with the reason in *error, when there is
-// no X display to open. Opening the kind that is already open does nothing.
+// no screen to open (no X display). Opening the kind that is already open
+// does nothing.
 bool OpenDisplay(DisplayKind kind, std::string* error = nullptr);
-// True when an X display can be opened ($DISPLAY is set and answers).
+// True when an X display can be opened ($DISPLAY is set and answers). Linux.
 bool CanOpenX11Display();
 // Destroys what windows are left and closes the display.
 void CloseDisplay();

@@ -1,10 +1,5 @@
 #include "platform/window/message_queue.h"
 
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <vector>
 
 namespace plat::detail {
@@ -17,17 +12,14 @@ struct MessageQueue::SendRecord {
   std::optional<std::intptr_t> result;
 };
 
-MessageQueue::MessageQueue() : wakeFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+MessageQueue::MessageQueue() = default;
 
 MessageQueue::~MessageQueue() {
   Close();
-  if (wakeFd_ >= 0) close(wakeFd_);
 }
 
 void MessageQueue::Wake() {
-  const std::uint64_t one = 1;
-  if (wakeFd_ < 0) return;
-  [[maybe_unused]] const auto written = write(wakeFd_, &one, sizeof one);
+  wake_.Raise();
 }
 
 bool MessageQueue::Post(const std::shared_ptr<Mailbox>& target, Task task) {
@@ -104,12 +96,7 @@ void MessageQueue::Wait(int fd, std::optional<Clock::time_point> deadline) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now());
     timeoutMs = static_cast<int>(std::max<std::int64_t>(0, left.count()));
   }
-  pollfd fds[2] = {{wakeFd_, POLLIN, 0}, {fd, POLLIN, 0}};
-  const int count = fd >= 0 ? 2 : 1;
-  if (poll(fds, count, timeoutMs) > 0 && (fds[0].revents & POLLIN)) {
-    std::uint64_t value;
-    [[maybe_unused]] auto n = read(wakeFd_, &value, sizeof value);
-  }
+  wake_.Wait(fd, timeoutMs);
 }
 
 void MessageQueue::Invalidate(Mailbox& box, const std::optional<Rect>& area, bool erase) {

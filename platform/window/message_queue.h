@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "platform/core/geometry.h"
+#include "platform/window/wake_signal.h"
 
 namespace plat {
 class Window;
@@ -69,7 +70,8 @@ class MessageQueue {
   bool ServeOneSend();
   bool RunOnePost();
   void ServeSendsUntil(Clock::time_point deadline);
-  // Sleeps until woken, `fd` is readable, or the deadline passes.
+  // Sleeps until woken, `fd` is readable, or the deadline passes (see
+  // WakeSignal::Wait).
   void Wait(int fd, std::optional<Clock::time_point> deadline);
   // The window is going: sends to it are answered with nothing, posts dropped.
   void Retire(Mailbox& box);
@@ -85,7 +87,7 @@ class MessageQueue {
   };
 
   const std::thread::id owner_ = std::this_thread::get_id();
-  int wakeFd_ = -1;
+  WakeSignal wake_;
   std::mutex mutex_;
   bool closed_ = false;
   std::deque<Posted> posts_;

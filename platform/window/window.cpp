@@ -254,6 +254,14 @@ void Window::SetNamedProperty(const std::string& name) {
   if (native_) native_->SetNamedProperty(name);
 }
 
+void Window::SetSystemMenu(const std::string& restoreUtf8, const std::string& minimiseUtf8) {
+  if (native_) native_->SetSystemMenu(restoreUtf8, minimiseUtf8);
+}
+
+void Window::Focus() {
+  if (native_) native_->Focus();
+}
+
 void Window::SetCursor(Cursor cursor) {
   if (cursor_ == cursor) return;
   cursor_ = cursor;

@@ -92,6 +92,11 @@ class Window {
   void SetIcon(const Bitmap& icon);  // pure blue pixels are transparent
   // Marks the window so RaiseWindowWithProperty(name) finds it.
   void SetNamedProperty(const std::string& name);
+  // Where the system gives windows a system menu (Windows): its Restore and
+  // Minimise entries, put in front of Close with these texts.
+  void SetSystemMenu(const std::string& restoreUtf8, const std::string& minimiseUtf8);
+  // Gives the window the keyboard focus.
+  void Focus();
 
   // The pointer's shape over the window; every move that is not captured
   // puts the arrow back before OnMouseMove runs.

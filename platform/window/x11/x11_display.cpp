@@ -2,7 +2,7 @@
 #include <cstdlib>
 
 #include "platform/window/display.h"
-#include "platform/window/x11/x11_backend.h"
+#include "platform/window/screen_backend.h"
 // Xlib last: it defines macros.
 #include <X11/cursorfont.h>
 #include <X11/extensions/shape.h>
@@ -240,7 +240,7 @@ int X11Display::PrepareToWait() {
   return ConnectionNumber(display);
 }
 
-std::unique_ptr<Backend> CreateX11Backend(std::string* error) {
+std::unique_ptr<Backend> CreateScreenBackend(std::string* error) {
   return X11Display::Open(error);
 }
 
