@@ -195,6 +195,8 @@ bool WriteFileSafely(std::wstring_view path, const void* data, std::size_t size)
   return ok;
 }
 
+namespace {
+
 // Whether name is what CreateTempBeside makes for base: base.<pid>-<n>.tmp.
 bool IsTempNameOf(std::wstring_view name, std::wstring_view base) {
   constexpr std::wstring_view kTail = L".tmp";
@@ -212,6 +214,8 @@ bool IsTempNameOf(std::wstring_view name, std::wstring_view base) {
   return dash != std::wstring_view::npos && digits(middle.substr(0, dash)) &&
          digits(middle.substr(dash + 1));
 }
+
+}  // namespace
 
 int RemoveStaleTemporaries(std::wstring_view path) {
   const std::wstring native = NativeForWrite(path);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/gfx/bitmap.h"
+#include "platform/gfx/dib_win32.h"
 #include "platform/gfx/font.h"
 
 namespace plat {
@@ -78,13 +79,7 @@ std::uint32_t* GlyphCache::Surface(int width, int height) {
   if (bits_ && width <= surfaceWidth_ && height <= surfaceHeight_) return bits_;
   const int w = std::max(width, surfaceWidth_);
   const int h = std::max(height, surfaceHeight_);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = TopDown32BitInfo(w, h);
   void* bits = nullptr;
   const HBITMAP made = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!made || !bits) return nullptr;

@@ -73,6 +73,20 @@ class ProbeWindow : public plat::Window {
   }
 };
 
+// Holds the capture from a press of the left button to its release.
+class ClickWindow : public ProbeWindow {
+ protected:
+  void OnLeftDown(const plat::MouseEvent& e) override {
+    ProbeWindow::OnLeftDown(e);
+    SetCapture();
+  }
+  void OnLeftUp(const plat::MouseEvent& e) override {
+    ProbeWindow::OnLeftUp(e);
+    ReleaseCapture();
+  }
+  void OnCaptureLost() override {}
+};
+
 class ProbeControl : public plat::Control {
  public:
   std::vector<std::string> log;

@@ -115,19 +115,6 @@ class Xvfb {
   pid_t wm_ = -1;
 };
 
-class ClickWindow : public windowtest::ProbeWindow {
- protected:
-  void OnLeftDown(const plat::MouseEvent& e) override {
-    ProbeWindow::OnLeftDown(e);
-    SetCapture();
-  }
-  void OnLeftUp(const plat::MouseEvent& e) override {
-    ProbeWindow::OnLeftUp(e);
-    ReleaseCapture();
-  }
-  void OnCaptureLost() override {}
-};
-
 bool Contains(const XRectangle* rects, int count, int x, int y) {
   for (int i = 0; i < count; ++i) {
     const XRectangle& r = rects[i];
@@ -150,7 +137,7 @@ TEST_P(X11Window, ShapedWindowOnARealServer) {
   Display* probe = XOpenDisplay(server.name.c_str());
   ASSERT_NE(probe, nullptr);
 
-  ClickWindow window;
+  windowtest::ClickWindow window;
   ASSERT_TRUE(window.Create(60, 40, 200, 120));
   window.fill = 0xC02020;
   window.logMoves = true;

@@ -1,6 +1,7 @@
 // Window icons from the program's pictures.
 #include <vector>
 
+#include "platform/gfx/dib_win32.h"
 #include "platform/window/win32/win32_backend.h"
 
 namespace plat::detail {
@@ -17,13 +18,7 @@ using GdiHandle = std::unique_ptr<std::remove_pointer_t<HGDIOBJ>, GdiDeleter>;
 
 IconHandle MakeIcon(const Bitmap& picture, int width, int height) {
   if (picture.empty() || width <= 0 || height <= 0) return nullptr;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = TopDown32BitInfo(width, height);
   void* bits = nullptr;
   GdiHandle colour(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!colour || !bits) return nullptr;

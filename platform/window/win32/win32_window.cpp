@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "platform/core/wide_text.h"
+#include "platform/gfx/dib_win32.h"
 #include "platform/window/win32/win32_backend.h"
 
 namespace plat::detail {
@@ -195,13 +196,7 @@ void Win32Window::Present(const Bitmap& frame, const Rect& area) {
   if (r.IsEmpty()) return;
   // The rows of the area only, as a top-down 32-bit picture as wide as the
   // frame: the frame's pixels are what a 32-bit DIB holds.
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = frame.stride();
-  info.bmiHeader.biHeight = -r.Height();
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = TopDown32BitInfo(frame.stride(), r.Height());
   const HDC dc = GetDC(hwnd_);
   if (!dc) return;
   SetDIBitsToDevice(dc, r.left, r.top, static_cast<DWORD>(r.Width()),

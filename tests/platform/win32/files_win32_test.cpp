@@ -137,6 +137,27 @@ TEST_F(Win32Files, EveryWriteFaultLeavesTheOldFileWholeAndNoTemporaryFile) {
   EXPECT_EQ(ReadAll(dir_.path() / "S" / "Language.bin"), next);
 }
 
+// What an interrupted safe write leaves is named after the file; only those
+// names go, and only files.
+TEST_F(Win32Files, StaleTemporariesOfAFileAreRemovedAndSizesRead) {
+  dir_.Write("EBOOT.PBP", "package");
+  dir_.Write("EBOOT.PBP.4242-7.tmp", "half");
+  dir_.Write("EBOOT.PBP.1-0.tmp", "half");
+  dir_.Write("EBOOT.PBP.x-0.tmp", "not ours");
+  dir_.Write("EBOOT.PBP.1-.tmp", "not ours");
+  dir_.Write("OTHER.PBP.1-0.tmp", "another file's");
+  fs::create_directory(dir_.path() / "EBOOT.PBP.2-2.tmp");
+  EXPECT_EQ(plat::RemoveStaleTemporaries(At(L"EBOOT.PBP")), 2);
+  EXPECT_EQ(Names(dir_.path()),
+            (std::vector<std::wstring>{L"EBOOT.PBP", L"EBOOT.PBP.1-.tmp", L"EBOOT.PBP.2-2.tmp",
+                                       L"EBOOT.PBP.x-0.tmp", L"OTHER.PBP.1-0.tmp"}));
+  EXPECT_EQ(plat::RemoveStaleTemporaries(At(L"missing\\EBOOT.PBP")), 0);
+
+  EXPECT_EQ(plat::FileSize(At(L"EBOOT.PBP")), 7u);
+  EXPECT_EQ(plat::FileSize(At(L"EBOOT.PBP.2-2.tmp")), std::nullopt);  // a folder
+  EXPECT_EQ(plat::FileSize(At(L"nothing")), std::nullopt);
+}
+
 // A link on the stick may point anywhere: nothing is written through it.
 TEST_F(Win32Files, LinksAreReportedAndNeverWrittenThrough) {
   testsupport::TempDir outside;
