@@ -26,6 +26,13 @@ bool DispatchOne() {
   if (!s) return false;
   if (s->queue->ServeOneSend()) return true;
   if (s->backend->DispatchNativeEvents()) return true;
+  return DispatchOwnWork();
+}
+
+bool DispatchOwnWork() {
+  WindowSystem* s = System();
+  if (!s) return false;
+  if (s->queue->ServeOneSend()) return true;
   if (s->queue->RunOnePost()) return true;
   const std::vector<Window*> windows = s->windows;
   for (Window* window : windows) {

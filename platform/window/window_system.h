@@ -39,6 +39,9 @@ WindowSystem* System();
 
 // One round of the loop: a send, the native events, a post or a paint.
 bool DispatchOne();
+// The same without the backend's events: for a loop the system runs (a menu
+// being tracked, a window being moved) that owns the native events.
+bool DispatchOwnWork();
 void WaitForWork(std::optional<std::chrono::steady_clock::time_point> deadline);
 
 }  // namespace plat::detail

@@ -1,5 +1,6 @@
 // Turning window messages into what the window layer hears.
 #include "platform/window/win32/win32_backend.h"
+#include "platform/window/window_system.h"
 
 namespace plat::detail {
 namespace {
@@ -27,6 +28,12 @@ Key KeyOf(WPARAM virtualKey) {
 }
 
 constexpr WPARAM kAnyButton = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_XBUTTON1 | MK_XBUTTON2;
+
+// While the system runs a loop of its own (the system menu, a move from it),
+// the layer's sends, posts and paints are served from a timer.
+constexpr UINT_PTR kServeTimer = 1;
+constexpr UINT kServeEveryMs = 20;
+constexpr int kServedPerTick = 32;
 
 }  // namespace
 
@@ -95,6 +102,19 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       events_.NativeCloseRequested();
       return 0;  // the layer decides whether the window goes
+    case WM_ENTERMENULOOP:
+    case WM_ENTERSIZEMOVE:
+      SetTimer(hwnd_, kServeTimer, kServeEveryMs, nullptr);
+      break;
+    case WM_EXITMENULOOP:
+    case WM_EXITSIZEMOVE:
+      KillTimer(hwnd_, kServeTimer);
+      break;
+    case WM_TIMER:
+      if (wParam != kServeTimer) break;
+      for (int i = 0; i < kServedPerTick && DispatchOwnWork(); ++i) {
+      }
+      return 0;
     default:
       break;
   }

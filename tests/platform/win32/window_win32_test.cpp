@@ -223,4 +223,36 @@ TEST_F(Win32Window, ModalLoopWakesForPostsAndMessages) {
   closer.join();
 }
 
+// The system menu runs a loop of its own; a worker's send is served while
+// it is open.
+TEST_F(Win32Window, SendsAreServedWhileTheSystemMenuIsOpen) {
+  windowtest::ProbeWindow window;
+  ASSERT_TRUE(window.Create(60, 40, 200, 120));
+  window.Show();
+  const HWND hwnd = Handle(window);
+  std::atomic<bool> menuWasOpen{false};
+  std::atomic<bool> served{false};
+  window.onPrivate = [&](unsigned, std::intptr_t, std::intptr_t) {
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    menuWasOpen = GetGUIThreadInfo(GetCurrentThreadId(), &gui) && (gui.flags & GUI_INMENUMODE);
+    served = true;
+    EndMenu();
+    return std::intptr_t{1};
+  };
+  const plat::WindowRef ref = window.ref();
+  std::thread worker([ref] {
+    Sleep(300);
+    ref.Send(plat::kFirstPrivateMessage + 2);
+  });
+  // Closes the menu after 5 s should the send never be served.
+  const UINT_PTR rescue =
+      SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
+  PostMessageW(hwnd, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+  EXPECT_TRUE(plat::DispatchUntil([&] { return served.load(); }, 10000));
+  worker.join();
+  KillTimer(nullptr, rescue);
+  EXPECT_TRUE(menuWasOpen);
+}
+
 }  // namespace
