@@ -200,6 +200,7 @@ class Run:
         self.taken = []  # (screen, png) for --screenshots
         self.scenario = ""
         self.processes = []
+        self.helpers = []  # the window manager
 
     def keep_screenshot(self, label, path):
         if label == "installing":
@@ -213,7 +214,9 @@ class Run:
         log = open(os.path.join(self.work, "%s.log" % name), "w")
         process = self.wine.start(log)
         self.processes.append(process)
-        pilot = Pilot(process, self.shots, self.keep_screenshot if self.args.screenshots else None)
+        shots = os.path.join(self.shots, name)
+        os.makedirs(shots)
+        pilot = Pilot(process, shots, self.keep_screenshot if self.args.screenshots else None)
         pilot.wait_window(90)
         pilot.follow({"language"}, 60, {"plain"})
         return pilot
@@ -292,10 +295,10 @@ class Run:
         self.choose_language(pilot, language)
         time.sleep(1.0)
         label, ppm = pilot.look()
-        pilot.save(label, ppm)
+        pilot.save(label, ppm)  # with its status line
         clicked = time.monotonic()
         pilot.click(EXIT)
-        if not pilot.wait_exit(2.0):
+        if not pilot.wait_exit(max(0.0, clicked + 2.0 - time.monotonic())):
             raise Failure("Exit did not end the program within 2 s")
         print("wine_wizard: %s: Exit ended the program in %.2f s"
               % (language, time.monotonic() - clicked), flush=True)
@@ -328,7 +331,15 @@ class Run:
                                 stderr=subprocess.DEVNULL, start_new_session=True)
         try:
             display = ":" + xvfb.stdout.readline().decode().strip()
-            os.environ["DISPLAY"] = display  # for xdotool and xwd
+            os.environ["DISPLAY"] = display  # for xdotool, xwd and openbox
+            # Without a window manager Wine takes about 2 s to take a window
+            # off the screen, and the program ends only after that.
+            openbox = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL,
+                                       stderr=subprocess.DEVNULL, start_new_session=True)
+            self.helpers.append(openbox)
+            wait_for(lambda: "window id" in subprocess.run(
+                ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], stdout=subprocess.PIPE,
+                stderr=subprocess.DEVNULL, check=False).stdout.decode(), 20, "openbox")
             self.wine = Wine(self.work, display)
             shutil.copy(self.args.program, self.wine.program)
             for scenario in (self.install, self.failed, self.update,
@@ -351,6 +362,9 @@ class Run:
                     process.wait()
             if hasattr(self, "wine"):
                 subprocess.run(["wineserver", "-k"], env=self.wine.env, check=False)
+            for helper in self.helpers:
+                helper.terminate()
+                helper.wait()
             xvfb.terminate()
             xvfb.wait()
             server.shutdown()
@@ -360,12 +374,10 @@ class Run:
 
     def copy_screenshots(self):
         os.makedirs(self.args.screenshots, exist_ok=True)
-        seen = set()
+        last = {name: path for name, path in self.taken}  # the latest, settled look
         n = 0
-        for name, path in self.taken:
-            if name in seen:
-                continue
-            seen.add(name)
+        for name in dict.fromkeys(name for name, _ in self.taken):
+            path = last[name]
             n += 1
             target = os.path.join(self.args.screenshots, "windows-%d-%s.png" % (n, name))
             shutil.copy(path, target)
