@@ -197,7 +197,7 @@ class Run:
         self.work = os.path.abspath(args.work)
         self.www = os.path.join(self.work, "www")
         self.shots = os.path.join(self.work, "shots")
-        self.taken = []  # (screen, png) for --screenshots
+        self.taken = []  # (scenario, screen, png) for --screenshots
         self.scenario = ""
         self.processes = []
         self.helpers = []  # the window manager
@@ -207,7 +207,7 @@ class Run:
             return  # the downloading screen shows it with its bar
         if label == "closing" or (label == "connect" and self.scenario in FLAGS):
             label = self.scenario  # the failed and update screens; CJK screens
-        self.taken.append((label, path))
+        self.taken.append((self.scenario, label, path))
 
     def launch(self, name):
         self.scenario = name
@@ -374,10 +374,14 @@ class Run:
 
     def copy_screenshots(self):
         os.makedirs(self.args.screenshots, exist_ok=True)
-        last = {name: path for name, path in self.taken}  # the latest, settled look
+        # Each screen as first met; a second look in the same scenario (the
+        # settled CJK screens) replaces it.
+        chosen = {}
+        for scenario, name, path in self.taken:
+            if name not in chosen or chosen[name][0] == scenario:
+                chosen[name] = (scenario, path)
         n = 0
-        for name in dict.fromkeys(name for name, _ in self.taken):
-            path = last[name]
+        for name, (_, path) in chosen.items():
             n += 1
             target = os.path.join(self.args.screenshots, "windows-%d-%s.png" % (n, name))
             shutil.copy(path, target)
