@@ -316,6 +316,8 @@ class Run:
         except PermissionError:
             print("wine_wizard: SKIPPED: cannot listen on %s:80 (needs root)" % HOST)
             sys.exit(SKIP)
+        except OSError as error:
+            sys.exit("wine_wizard: cannot listen on %s:80: %s" % (HOST, error))
         server.daemon_threads = True
         threading.Thread(target=server.serve_forever, daemon=True).start()
         return server
