@@ -17,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "platform/core/thread.h"
@@ -81,9 +82,13 @@ int RenameAt(int folder, const char* from, const char* to) {
 // until this long after it began. Calls for a drive while one is under way
 // share it, so a drive whose call hangs fails at once until that call ends.
 constexpr unsigned kStatfsPatienceMs = 500;
+// On a busy machine the thread may take a while to start: the patience then
+// counts from this long after the call at the latest.
+constexpr unsigned kStatfsStartGraceMs = 1500;
 
 struct PendingStatfs {
   std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+  std::optional<std::chrono::steady_clock::time_point> began;  // by the thread
   std::mutex mutex;
   std::condition_variable done;
   bool finished = false;
@@ -111,6 +116,11 @@ std::shared_ptr<PendingStatfs> StatfsCall(const std::string& key, int folder) {
   if (!*own) return nullptr;
   auto pending = std::make_shared<PendingStatfs>();
   auto thread = Thread::Start([key, own, pending] {
+    {
+      std::lock_guard lock(pending->mutex);
+      pending->began = std::chrono::steady_clock::now();
+    }
+    pending->done.notify_all();
     struct statvfs info {};
     const int result = fstatvfs(own->get(), &info);
     {
@@ -137,11 +147,14 @@ std::optional<struct statvfs> StatvfsWithin(const std::string& key, int folder, 
   const std::shared_ptr<PendingStatfs> pending = StatfsCall(key, folder);
   if (!pending) return std::nullopt;
   std::unique_lock lock(pending->mutex);
-  if (!pending->done.wait_until(lock, pending->start + std::chrono::milliseconds(ms),
-                                [&] { return pending->finished; }) ||
-      pending->result != 0) {
-    return std::nullopt;
+  while (!pending->finished) {
+    const auto from =
+        pending->began.value_or(pending->start + std::chrono::milliseconds(kStatfsStartGraceMs));
+    const auto until = from + std::chrono::milliseconds(ms);
+    if (std::chrono::steady_clock::now() >= until) return std::nullopt;
+    pending->done.wait_until(lock, until);
   }
+  if (pending->result != 0) return std::nullopt;
   return pending->info;
 }
 

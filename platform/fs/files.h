@@ -64,8 +64,9 @@ struct DiskSpace {
   std::uint64_t totalFreeBytes = 0;  // free on the file system, reserved blocks included
 };
 // Sizes of the file system holding path, capped as its drive says. A file
-// system that takes more than half a second to answer counts as absent, and
-// stays so while that call hangs; the caller is never held up longer.
+// system that takes more than half a second to answer (counted from when the
+// query's own thread began, at most 1.5 s after the call) counts as absent,
+// and stays so while that call hangs; the caller is never held up longer.
 std::optional<DiskSpace> QueryDiskSpace(std::wstring_view path);
 
 }  // namespace plat
