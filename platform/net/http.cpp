@@ -136,8 +136,8 @@ struct HttpRequest::Impl {
   bool connected = false;
   bool headersDone = false;
   bool chunked = false;
-  bool statusLineNext = true;  // the next header line begins a header block
-  bool badStatusLine = false;
+  bool statusLineNext = true;   // the next header line begins a header block
+  bool unreadableHead = false;  // a status or header line libcurl would misread
   bool finished = false;
   CURLcode result = CURLE_OK;
   long status = 0;
@@ -178,7 +178,12 @@ struct HttpRequest::Impl {
     if (self->statusLineNext) {
       // libcurl takes a status line it cannot read for a 200.
       self->statusLineNext = false;
-      if (!IsStatusLine(std::string_view(data, length))) self->badStatusLine = true;
+      if (!IsStatusLine(std::string_view(data, length))) self->unreadableHead = true;
+    }
+    // libcurl ends the header block at any line that starts with CR; only a
+    // CR LF pair is a blank line, the rest of such a line is no body.
+    if (length > 0 && data[0] == '\r' && !(length == 2 && data[1] == '\n')) {
+      self->unreadableHead = true;
     }
     if (length > 18 && strncasecmp(data, "transfer-encoding:", 18) == 0) {
       std::string value(data + 18, length - 18);
@@ -220,7 +225,7 @@ struct HttpRequest::Impl {
   int StartTransfer() {
     pending.clear();
     pendingOffset = 0;
-    paused = connected = headersDone = chunked = finished = badStatusLine = false;
+    paused = connected = headersDone = chunked = finished = unreadableHead = false;
     statusLineNext = true;
     result = CURLE_OK;
     status = 0;
@@ -328,7 +333,7 @@ int HttpRequest::Send() {
     d.DropTransfer();
     if (const int code = d.StartTransfer(); code != 0) return code;
     const int code = d.Run([&d] { return d.headersDone; });
-    if (code == 0) return d.badStatusLine ? http_error::kInvalidServerResponse : 0;
+    if (code == 0) return d.unreadableHead ? http_error::kInvalidServerResponse : 0;
     const bool connectFailed =
         !d.connected && (code == http_error::kCannotConnect || code == http_error::kTimeout);
     if (!connectFailed || attempt >= d.session.connectAttempts()) return code;
